@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+// Whole-file access with the host's path mapping. Engine paths are written as the
+// program's own paths ("c:\Kelvane.txt", "M:\Development\Code\"); the host maps drive
+// letters and separators. Failures throw HostError (52, 53, 75, 76 or another number).
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // True where names are case-sensitive and "/" is a separator and an absolute
+    // root (Linux); false on Windows.
+    virtual bool posixPaths() const = 0;
+    virtual std::string readAll(const std::string& path) = 0;
+    virtual void writeAll(const std::string& path, const std::string& bytes) = 0;
+    // The name of the file or folder the path names (its last component, as stored),
+    // or empty when there is none.
+    virtual std::string lookup(const std::string& path) = 0;
+    virtual bool folderExists(const std::string& path) = 0;
+    virtual void createFolder(const std::string& path) = 0;
+};

@@ -1,0 +1,23 @@
+#pragma once
+
+class Engine;
+
+// Start-up, the Auto and Manual views, and closing with the exit code.
+class Lifecycle {
+public:
+    explicit Lifecycle(Engine& k) : k_(k) {}
+
+    void Form_Load();
+    void cmdExitButton_GotFocus();
+    void cmdExitButton_Click();
+    void mnuExit_Click();
+    // Sets cancel to refuse the close.
+    void Form_QueryUnload(bool& cancel);
+    void Form_Unload();
+    void mnuAuto_Click();
+    void mnuManual_Click();
+    void mnuAbout_Click();
+
+private:
+    Engine& k_;
+};

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/UserDialogue.h"
+
+// Records what the engine shows; message boxes are "closed" at once.
+class FakeDialogue : public UserDialogue {
+public:
+    struct Box {
+        std::string text;
+        std::string title;
+    };
+
+    void messageBox(const std::string& text, const std::string& title) override {
+        boxes.push_back({text, title});
+        if (onBox) onBox();
+    }
+    std::string openFile(const FileDialogRequest& request) override {
+        fileRequests.push_back(request);
+        return fileAnswer;
+    }
+    void showChecksumViewer(const std::string& caption, const std::string& text) override {
+        viewerOpen = true;
+        viewerCaption = caption;
+        viewerText = text;
+    }
+    void closeChecksumViewer() override { viewerOpen = false; }
+    void showAbout() override { aboutOpen = true; }
+    void closeAbout() override { aboutOpen = false; }
+    void closeMainWindow() override {
+        ++closeRequests;
+        if (onClose) onClose();
+    }
+
+    std::vector<Box> boxes;
+    std::function<void()> onBox;
+    std::vector<FileDialogRequest> fileRequests;
+    std::string fileAnswer;
+    bool viewerOpen = false;
+    std::string viewerCaption, viewerText;
+    bool aboutOpen = false;
+    int closeRequests = 0;
+    // Bound by the harness to the engine's close path.
+    std::function<void()> onClose;
+};

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/FileSystem.h"
+#include "app/HostError.h"
+
+// Files and folders in memory, under the engine's own path names. Windows-style by
+// default: names compare without regard to letter case.
+class MemoryFileSystem : public FileSystem {
+public:
+    bool posixPaths() const override { return posix; }
+    std::string readAll(const std::string& path) override {
+        auto it = files.find(key(path));
+        if (it == files.end()) throw HostError(ErrorNumber::FileNotFound, "file not found");
+        return it->second;
+    }
+    void writeAll(const std::string& path, const std::string& bytes) override {
+        if (readOnly.count(key(path))) throw HostError(ErrorNumber::PathFileAccess, "read-only");
+        files[key(path)] = bytes;
+    }
+    std::string lookup(const std::string& path) override {
+        const std::string k = key(path);
+        if (!files.count(k) && !folders.count(k)) return {};
+        const auto cut = path.find_last_of(posix ? "/" : "\\/");
+        return cut == std::string::npos ? path : path.substr(cut + 1);
+    }
+    bool folderExists(const std::string& path) override { return folders.count(key(path)) > 0; }
+    void createFolder(const std::string& path) override {
+        if (refuseFolders) throw HostError(ErrorNumber::PathFileAccess, "cannot create");
+        folders.insert(key(path));
+        created.push_back(path);
+    }
+
+    void put(const std::string& path, const std::string& bytes) { files[key(path)] = bytes; }
+    void addFolder(const std::string& path) { folders.insert(key(path)); }
+    std::string get(const std::string& path) const {
+        auto it = files.find(key(path));
+        return it == files.end() ? std::string() : it->second;
+    }
+    bool has(const std::string& path) const { return files.count(key(path)) > 0; }
+
+    std::string key(const std::string& path) const {
+        if (posix) return path;
+        std::string k = path;
+        for (char& c : k)
+            if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+        return k;
+    }
+
+    bool posix = false;
+    bool refuseFolders = false;
+    std::map<std::string, std::string> files;
+    std::set<std::string> folders;
+    std::set<std::string> readOnly;
+    std::vector<std::string> created;
+};
