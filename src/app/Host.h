@@ -25,6 +25,9 @@ public:
     virtual std::string shortTime() const = 0;
     virtual std::string shortDate() const = 0;
     virtual void beep() = 0;
+    // One line for a problem the program has no message of its own for (a log file
+    // that could not be written): standard error on the desktop and in scripts alike.
+    virtual void warn(const std::string& line) = 0;
     // Ends the process with this exit code once the current event has returned.
     virtual void exit(int code) = 0;
 };

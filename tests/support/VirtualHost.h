@@ -24,6 +24,7 @@ public:
     std::string shortTime() const override { return "10:11"; }
     std::string shortDate() const override { return "06/12/2026"; }
     void beep() override { ++beeps; }
+    void warn(const std::string& line) override { warnings.push_back(line); }
     void exit(int code) override { exitCodes.push_back(code); }
 
     void attach(MemoryPort* port) { port_ = port; }
@@ -38,6 +39,7 @@ public:
     bool timerRunning(TimerId id) const;
 
     int beeps = 0;
+    std::vector<std::string> warnings;
     std::vector<int> exitCodes;
     int64_t yields = 0;
 
