@@ -13,6 +13,9 @@ public:
     void ApplyCommandLine();
     void ValidateCommandLinePort();
     void ShowUsage();
+    // The usage text and its title, for a run that has no window to show them in.
+    static std::string UsageText();
+    static std::string UsageTitle();
 
 private:
     Engine& k_;

@@ -6,8 +6,10 @@
 // Error numbers the program tells apart; every other failure keeps a number of its own.
 namespace ErrorNumber {
 constexpr int InvalidArgument = 5;
+constexpr int OutOfMemory = 7;
 constexpr int BadFileName = 52;
 constexpr int DeviceIoError = 57;
+constexpr int DeviceUnavailable = 68;
 constexpr int PermissionDenied = 70;
 constexpr int FileNotFound = 53;
 constexpr int PathFileAccess = 75;

@@ -1,10 +1,71 @@
-#pragma GCC diagnostic ignored "-Wunused-parameter"
-// Placeholder until this component is built; its owner replaces this file.
 #include "app/OutputLog.h"
 
-#include <stdexcept>
-
 #include "app/Engine.h"
+#include "app/HostError.h"
+#include "app/Text.h"
 
-void OutputLog::AppendLog(const std::string& text) { throw std::logic_error("OutputLog::AppendLog is not built yet"); }
-void OutputLog::WriteLogFile() { throw std::logic_error("OutputLog::WriteLogFile is not built yet"); }
+namespace {
+
+constexpr const char* DoneLine = "AppCode Upload Done:";
+constexpr const char* LogNotWrittenHead = "The log file ";
+constexpr const char* LogNotWrittenTail = " could not be written: ";
+
+// The separators of a file name: the backslash everywhere, "/" as well on hosts
+// with POSIX paths.
+const char* separators(bool posix) { return posix ? "\\/" : "\\"; }
+
+// A bare or backslash-rooted name goes to the root of drive C:, a name without an
+// extension gets ".txt". On POSIX hosts a name starting with "/" is already absolute.
+std::string normalised(std::string name, bool posix) {
+    const char* seps = separators(posix);
+    name = Text::trim(name);
+    if (Text::startsWith(name, "\\\\")) name.erase(0, 1);
+    if (name.find_first_of(seps) == std::string::npos && (name.size() < 2 || name[1] != ':')) name.insert(0, "\\");
+    const auto lastSep = name.find_last_of(seps);
+    const std::string last = lastSep == std::string::npos ? name : name.substr(lastSep + 1);
+    if (last.find('.') == std::string::npos) name += ".txt";
+    if (Text::startsWith(name, "\\")) name.insert(0, "C:");
+    return name;
+}
+
+bool isDriveOnly(const std::string& prefix) {
+    return prefix.size() == 2 && prefix[1] == ':';
+}
+
+}  // namespace
+
+void OutputLog::AppendLog(const std::string& text) {
+    k_.state.logText += Text::CrLf;
+    k_.state.logText += text;
+}
+
+void OutputLog::WriteLogFile() {
+    State& s = k_.state;
+    s.logText += std::string(Text::CrLf) + Text::CrLf + DoneLine + " " + k_.host.shortTime() + "  " +
+                 k_.host.shortDate() + Text::CrLf + Text::CrLf;
+
+    const bool posix = k_.files.posixPaths();
+    s.outputFile = normalised(s.outputFile, posix);
+
+    // Missing folders are made from the outermost inwards; one that cannot be made is
+    // passed over, and the write below says what went wrong.
+    const auto lastSep = s.outputFile.find_last_of(separators(posix));
+    const std::string folderPart = lastSep == std::string::npos ? std::string() : s.outputFile.substr(0, lastSep + 1);
+    if (posix || folderPart.size() > 3) {
+        for (auto sep = folderPart.find_first_of(separators(posix)); sep != std::string::npos;
+             sep = folderPart.find_first_of(separators(posix), sep + 1)) {
+            const std::string folder = folderPart.substr(0, sep);
+            if (folder.empty() || isDriveOnly(folder)) continue;
+            try {
+                if (!k_.files.folderExists(folder)) k_.files.createFolder(folder);
+            } catch (const HostError&) {
+            }
+        }
+    }
+
+    try {
+        k_.files.writeAll(s.outputFile, s.logText + Text::CrLf);
+    } catch (const HostError& e) {
+        k_.host.warn(LogNotWrittenHead + s.outputFile + LogNotWrittenTail + e.reason());
+    }
+}

@@ -1,0 +1,125 @@
+#include "host/QtFileSystem.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include "app/HostError.h"
+
+namespace {
+
+// Image files and checksum references are small; a file beyond this is not one of
+// them, and reading it whole would only exhaust the memory.
+constexpr qint64 MaxFileBytes = qint64(256) * 1024 * 1024;
+
+[[noreturn]] void fail(int number, const QString& path, const QString& why) {
+    throw HostError(number, HostPathMapping::toEngine(path + QStringLiteral(": ") + why));
+}
+
+bool parentIsFolder(const QString& path) { return QFileInfo(QFileInfo(path).absolutePath()).isDir(); }
+
+}  // namespace
+
+QtFileSystem::QtFileSystem(SettingsStore& settings) : mapping_(settings) {}
+
+bool QtFileSystem::posixPaths() const {
+#ifdef Q_OS_WIN
+    return false;
+#else
+    return true;
+#endif
+}
+
+QString QtFileSystem::hostPath(const std::string& path, Use use) const {
+    const QString asGiven = HostPathMapping::fromEngine(path);
+    if (path.empty() || path.find('\0') != std::string::npos)
+        fail(ErrorNumber::BadFileName, asGiven, QStringLiteral("bad file name"));
+    const HostPathMapping::HostPath mapped = mapping_.toHost(path);
+    if (!mapped.unmappedDrive.isNull()) {
+        const QString letter = mapped.unmappedDrive;
+        fail(use == Use::Reading ? ErrorNumber::PathNotFound : ErrorNumber::DeviceUnavailable, asGiven,
+             QStringLiteral("drive %1: is not mapped to a folder (set KELVANE_DRIVE_%1 or the setting Drives/%1)")
+                 .arg(letter));
+    }
+    return mapped.path;
+}
+
+std::string QtFileSystem::readAll(const std::string& path) {
+    const QString p = hostPath(path, Use::Reading);
+    const QFileInfo info(p);
+    if (!info.exists()) {
+        if (!parentIsFolder(p)) fail(ErrorNumber::PathNotFound, p, QStringLiteral("path not found"));
+        fail(ErrorNumber::FileNotFound, p, QStringLiteral("file not found"));
+    }
+    if (info.isDir()) fail(ErrorNumber::PathFileAccess, p, QStringLiteral("is a folder"));
+    // A device or a pipe could block the reader for ever.
+    if (!info.isFile()) fail(ErrorNumber::PathFileAccess, p, QStringLiteral("is not a regular file"));
+    if (info.size() > MaxFileBytes) fail(ErrorNumber::OutOfMemory, p, QStringLiteral("file too large"));
+
+    QFile file(p);
+    if (!file.open(QIODevice::ReadOnly)) fail(ErrorNumber::PathFileAccess, p, file.errorString());
+    const QByteArray data = file.read(MaxFileBytes + 1);
+    if (file.error() != QFileDevice::NoError) fail(ErrorNumber::DeviceIoError, p, file.errorString());
+    if (data.size() > MaxFileBytes) fail(ErrorNumber::OutOfMemory, p, QStringLiteral("file too large"));
+    return data.toStdString();
+}
+
+void QtFileSystem::writeAll(const std::string& path, const std::string& bytes) {
+    const QString p = hostPath(path, Use::Writing);
+    const QFileInfo info(p);
+    if (info.isDir()) fail(ErrorNumber::PathFileAccess, p, QStringLiteral("is a folder"));
+    if (!parentIsFolder(p)) fail(ErrorNumber::PathNotFound, p, QStringLiteral("path not found"));
+    const QByteArray data(bytes.data(), static_cast<qsizetype>(bytes.size()));
+
+    // A device or a pipe is written in place; a file is replaced whole only once the new
+    // contents are safely written, so a failed write keeps the earlier file.
+    if (info.exists() && !info.isFile()) {
+        QFile device(p);
+        if (!device.open(QIODevice::WriteOnly)) fail(ErrorNumber::PathFileAccess, p, device.errorString());
+        if (device.write(data) != data.size()) fail(ErrorNumber::DeviceIoError, p, device.errorString());
+        return;
+    }
+    QSaveFile file(p);
+    file.setDirectWriteFallback(true);
+    if (!file.open(QIODevice::WriteOnly)) fail(ErrorNumber::PathFileAccess, p, file.errorString());
+    if (file.write(data) != data.size() || !file.commit()) fail(ErrorNumber::DeviceIoError, p, file.errorString());
+}
+
+std::string QtFileSystem::lookup(const std::string& path) {
+    QString p;
+    try {
+        p = hostPath(path, Use::Reading);
+    } catch (const HostError&) {
+        return {};
+    }
+    // A path ending in a separator names the folder itself.
+    while (p.size() > 1 && p.endsWith(u'/') && !(p.size() == 3 && p[1] == u':')) p.chop(1);
+    const QFileInfo info(p);
+    if (!info.exists()) return {};
+    const QString name = info.fileName();
+    if (name.isEmpty()) return HostPathMapping::toEngine(p);  // a root folder
+#ifdef Q_OS_WIN
+    // The name as stored, where the file system ignores letter case.
+    const QString stored = HostPathMapping::matchingEntry(info.absolutePath(), name);
+    if (!stored.isEmpty()) return HostPathMapping::toEngine(stored);
+#endif
+    return HostPathMapping::toEngine(name);
+}
+
+bool QtFileSystem::folderExists(const std::string& path) {
+    try {
+        return QFileInfo(hostPath(path, Use::Reading)).isDir();
+    } catch (const HostError&) {
+        return false;
+    }
+}
+
+void QtFileSystem::createFolder(const std::string& path) {
+    const QString p = hostPath(path, Use::Writing);
+    const QFileInfo info(p);
+    if (info.isDir()) return;
+    if (info.exists()) fail(ErrorNumber::PathFileAccess, p, QStringLiteral("a file of that name exists"));
+    if (!parentIsFolder(p)) fail(ErrorNumber::PathNotFound, p, QStringLiteral("path not found"));
+    if (!QDir().mkdir(p)) fail(ErrorNumber::PathFileAccess, p, QStringLiteral("the folder could not be created"));
+}

@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "EngineHarness.h"
+
+namespace {
+
+const std::string UsageText =
+    "Usage: \r\n\r\n"
+    " filename.xxx    Has to be first parameter, example: filename.xxx\r\n\r\n"
+    " -auto   Automaticaly starts appcode Upload with no user intervention.\r\n"
+    "         The filename parameter is required, example: filename.xxx -auto\r\n\r\n"
+    " -b# IOS BaudRate = # This is the reset value for the IOS Baud rate\r\n"
+    "     after the app code upload valid Baud rates = 9600, 19200, 38400, 57600\r\n\r\n"
+    "-s#  Serial Port number = #, example: filename.xxx -s1 Valid port #'s = 1-9 \r\n\r\n"
+    "-checksum#   checksum number = #, example: filename.xxx -checksum0x1234\r\n\r\n"
+    "-o[optional filename]    Sends all output to file, example: filename.xxx -oc:\\app.txt\r\n\r\n"
+    "-v   No terminal data logged used with -o, example -o -v \r\n\r\n"
+    "-noreboot    Cpu remains in IOS mode after upload\r\n\r\n"
+    "-help or -h  Displays this screen\r\n";
+const std::string InvalidPortMessage = "\r\nError # 3\r\nInvalid serial command line parameter";
+
+// An engine that has parsed the command line as start-up does, and, when asked,
+// applied it as the first focus of the Exit button does.
+std::unique_ptr<EngineHarness> parsed(const std::string& raw, bool posix = false) {
+    auto h = std::make_unique<EngineHarness>(EnclosureConfig{}, raw);
+    h->files.posix = posix;
+    h->st().appExitCode = 6;
+    std::string unused;
+    h->engine->commandLine.ParseCommandLine(h->st().cmdMode, h->st().cmdLinePath, unused);
+    return h;
+}
+std::unique_ptr<EngineHarness> applied(const std::string& raw, const std::string& existingFile = {}) {
+    auto h = parsed(raw);
+    if (!existingFile.empty()) h->files.put(existingFile, "no image here\r\n");
+    h->engine->commandLine.ApplyCommandLine();
+    return h;
+}
+
+TEST(CommandLineParsing, OptionsAfterTheFileNameInAnyCase) {
+    auto empty = parsed("");
+    EXPECT_FALSE(empty->st().cmdMode || empty->st().portGiven || empty->st().outputToFile);
+
+    auto h = parsed("My Docs\\new-image.TXT -AuTo -s2 -b19200 -o -V -noReboot -checksum0X1234");
+    const State& s = h->st();
+    EXPECT_TRUE(s.cmdMode);
+    EXPECT_EQ(s.cmdLinePath, "My Docs\\new-image.TXT");
+    EXPECT_TRUE(s.autoMode && s.noTerminalLog && s.noReboot && s.checksumGiven && s.baudGiven);
+    EXPECT_FALSE(s.helpRequested);
+    EXPECT_EQ(s.portNumber, 2);
+    EXPECT_EQ(s.iosResetBaud, "19200");
+    EXPECT_EQ(s.outputFile, "c:\\Kelvane.txt");
+    EXPECT_EQ(h->ui().txtFileChecksum.text(), "0x1234");
+
+    // Whole-token flags; a blank is part of the value; an option first matches only in
+    // lower case; a leading " -" leaves an empty file name.
+    auto odd = parsed(" -verbose -b 9600 -helpme");
+    EXPECT_EQ(odd->st().cmdLinePath, "");
+    EXPECT_FALSE(odd->st().noTerminalLog || odd->st().helpRequested);
+    EXPECT_EQ(odd->st().iosResetBaud, " 9600");
+    EXPECT_FALSE(parsed("-V")->st().noTerminalLog);
+}
+
+TEST(CommandLineParsing, HelpAndAutoWithoutAFileName) {
+    for (const char* line : {"-h", "-help", "-hx", "f -HELP", "f -h"}) EXPECT_TRUE(parsed(line)->st().helpRequested);
+    auto bare = parsed("-auto");
+    EXPECT_TRUE(bare->st().autoMode && bare->st().helpRequested);
+    EXPECT_FALSE(parsed("f -auto")->st().helpRequested);
+}
+
+TEST(CommandLineParsing, PortForms) {
+    const std::tuple<std::string, std::string, int> cases[] = {
+        {"f -s3", "Com 3", 3},   {"f -s 3", "Com 3", 3}, {"f -scom3", "Com 3", 3}, {"f -SCOM 7", "Com 7", 7},
+        {"f -s12", "Com 1", 1},  {"f -s", "Com ", 0},    {"f -s0", "Com 0", 0},    {"f -start", "Com T", 0},
+        {"-scom5", "Com 5", 5},  {"-S2", "", 0},
+    };
+    for (const auto& [line, port, number] : cases) {
+        auto h = parsed(line);
+        EXPECT_EQ(h->st().portGiven, !port.empty()) << line;
+        EXPECT_EQ(h->st().cmdLinePort, port) << line;
+        EXPECT_EQ(h->st().portNumber, number) << line;
+    }
+}
+
+TEST(CommandLineParsing, OutputNamesAreLowerCasedOnlyOnWindowsStyleHosts) {
+    const std::tuple<std::string, bool, std::string> cases[] = {
+        {"f -o D:\\Logs\\Run.TXT", false, "d:\\logs\\run.txt"},
+        {"f -oRun", false, "run"},
+        {"-oRun", false, "run"},
+        {"f -o ", false, "c:\\Kelvane.txt"},
+        {"f -o  two", false, " two"},
+        {"f -o /tmp/Logs/Run.TXT", true, "/tmp/Logs/Run.TXT"},
+        {"f -O/tmp/Run", true, "/tmp/Run"},
+        {"-oRun", true, "Run"},
+        {"f -o ", true, "c:\\Kelvane.txt"},
+    };
+    for (const auto& [line, posix, name] : cases) EXPECT_EQ(parsed(line, posix)->st().outputFile, name) << line;
+}
+
+TEST(CommandLineParsing, AnyBytesOfAnyLengthAreHarmless) {
+    const std::string name(200000, 'x');
+    auto h = parsed(name + std::string(" -s\0\xFF -o", 8) + std::string(100000, '\xAE') + " - -  - -b");
+    EXPECT_EQ(h->st().cmdLinePath, name);
+    EXPECT_EQ(h->st().portNumber, 0);
+    EXPECT_EQ(h->st().outputFile.size(), 100000u);
+    EXPECT_EQ(h->st().iosResetBaud, "");
+}
+
+TEST(CommandLineApplying, HelpShowsTheUsageAndQuitsWithThree) {
+    auto h = applied("file.txt -h");
+    ASSERT_EQ(h->dialogue.boxes.size(), 1u);
+    EXPECT_EQ(h->dialogue.boxes[0].text, UsageText);
+    EXPECT_EQ(h->dialogue.boxes[0].title, "Kelvane  Version 2.2.0");
+    EXPECT_TRUE(h->st().quitRequested && h->st().cmdLineApplied);
+    EXPECT_EQ(h->st().appExitCode, 3);
+    EXPECT_EQ(h->ui().txtUploadPath.text(), "");
+
+    auto unattended = applied("-auto");
+    EXPECT_TRUE(unattended->dialogue.boxes.empty());
+    EXPECT_EQ(unattended->st().logText,
+              "\r\n06/12/2026  10:11\r\n\r\nCommand Prompt Text = -auto\r\n\r\n" + UsageText);
+    EXPECT_EQ(unattended->st().appExitCode, 3);
+}
+
+TEST(CommandLineApplying, AnUnsupportedBaudIsLoggedAndQuitsWithTheExitCodeKept) {
+    auto h = applied("file.txt -b 9600", "file.txt");
+    EXPECT_EQ(h->st().logText, "\r\nIOS baud speed not supported ");
+    EXPECT_TRUE(h->dialogue.boxes.empty());
+    EXPECT_TRUE(h->st().quitRequested);
+    EXPECT_EQ(h->st().appExitCode, 6);
+
+    EXPECT_EQ(applied("-b115200")->dialogue.boxes.size(), 1u);  // the usage, since no file came first
+    for (const char* baud : {"9600", "19200", "38400", "57600"})
+        EXPECT_FALSE(applied(std::string("-b") + baud)->st().quitRequested) << baud;
+}
+
+TEST(CommandLineApplying, AnInvalidPortStopsTheWorkWithThree) {
+    auto h = applied("-s -o");
+    EXPECT_EQ(h->ui().cboPort.text(), "None");
+    ASSERT_EQ(h->dialogue.boxes.size(), 1u);
+    EXPECT_EQ(h->dialogue.boxes[0].text, " Com Port Set to None Reset to valid port");
+    EXPECT_EQ(h->st().logText, InvalidPortMessage);
+    EXPECT_TRUE(h->st().stopRequested);
+    EXPECT_EQ(h->st().appExitCode, 3);
+
+    auto unattended = applied("x -s0 -auto", "x");
+    EXPECT_TRUE(unattended->dialogue.boxes.empty());
+    EXPECT_EQ(unattended->st().logText, InvalidPortMessage);
+    EXPECT_EQ(unattended->ui().txtUploadPath.text(), "x");
+    EXPECT_TRUE(unattended->port.writes.empty());  // no upload through a port that is not there
+    EXPECT_EQ(unattended->st().appExitCode, 3);
+}
+
+TEST(CommandLineApplying, TheFileNameGoesIntoThePathBoxAndMustExist) {
+    auto missing = applied("\"file.txt\" -noreboot", "file.txt");
+    EXPECT_FALSE(missing->ui().chkRestarttoApp.checked());
+    EXPECT_EQ(missing->ui().txtUploadPath.text(), "\"file.txt\"");
+    ASSERT_EQ(missing->dialogue.boxes.size(), 1u);
+    EXPECT_EQ(missing->dialogue.boxes[0].text, "Error # 7\r\nFile Not found\r\nCheck File to Upload\r\nPath Information ");
+    EXPECT_EQ(missing->st().appExitCode, 7);
+
+    auto present = applied("  images\\new.img  -s3", "images\\new.img");
+    EXPECT_TRUE(present->dialogue.boxes.empty());
+    EXPECT_EQ(present->ui().txtUploadPath.text(), "images\\new.img");
+    EXPECT_FALSE(present->ui().optTessin.checked());
+    EXPECT_TRUE(present->st().cmdMode);
+    EXPECT_EQ(present->st().appExitCode, 6);
+
+    auto none = applied("   -v");
+    EXPECT_TRUE(none->ui().optTessin.checked());
+    EXPECT_FALSE(none->st().cmdMode);
+}
+
+TEST(CommandLineApplying, AnUnattendedRunUploadsThroughComOne) {
+    auto h = parsed("x.img -auto");
+    h->ui().cboPort.setText("Com 4");
+    h->files.put("x.img", "no image here\r\n");
+    h->engine->commandLine.ApplyCommandLine();
+    EXPECT_EQ(h->ui().cboPort.text(), "Com 1");
+    EXPECT_EQ(h->st().uploadPath, "x.img");
+    EXPECT_EQ(h->st().appExitCode, 5);  // the upload ran and found no image file
+}
+
+}  // namespace
