@@ -1,10 +1,50 @@
-#pragma GCC diagnostic ignored "-Wunused-parameter"
-// Placeholder until this component is built; its owner replaces this file.
 #include "ios/ChecksumReadback.h"
 
-#include <stdexcept>
+#include <string>
 
 #include "app/Engine.h"
+#include "app/Text.h"
+#include "ios/LoaderTexts.h"
 
-void ChecksumReadback::ReadBackChecksum() { throw std::logic_error("ChecksumReadback::ReadBackChecksum is not built yet"); }
-void ChecksumReadback::RestartToApp() { throw std::logic_error("ChecksumReadback::RestartToApp is not built yet"); }
+namespace {
+
+constexpr const char* ChecksumMarker = "CHECKSUM:";
+// The loader puts one blank after the marker; the checksum is at most 8 characters
+// and the line's end is looked for within this many.
+constexpr size_t MarkerGap = 1;
+constexpr size_t ChecksumField = 10;
+constexpr size_t ChecksumMax = ChecksumField - 2;
+constexpr const char* AppReadyLine = "Ready\r\n";
+
+constexpr int RestartEchoSeconds = 1;
+// The new application's start-up takes a while before it says it is ready.
+constexpr int AppReadySeconds = 10;
+
+}  // namespace
+
+void ChecksumReadback::ReadBackChecksum() {
+    const std::string& pane = k_.ui.txtTerminal.text();
+    const size_t marker = Text::upper(pane).find(ChecksumMarker);
+    if (marker == std::string::npos) return;
+
+    const size_t fieldStart = marker + std::string(ChecksumMarker).size() + MarkerGap;
+    const std::string field = fieldStart < pane.size() ? pane.substr(fieldStart, ChecksumField) : std::string();
+    const size_t lineEnd = field.find_first_of("\r\n");
+    std::string checksum;
+    if (lineEnd != std::string::npos && lineEnd + 1 < field.size())
+        checksum = field.substr(0, lineEnd);
+    else if (field.size() > 2)
+        checksum = field.substr(0, field.size() - 2);
+    k_.ui.txtAppCheckSum.setText(checksum);
+}
+
+void ChecksumReadback::RestartToApp() {
+    CommandChannel& ch = k_.channel;
+    if (k_.ui.chkRestarttoApp.checked()) {
+        k_.port.write(LoaderTexts::RestartCommand);
+        ch.WaitUntil(RestartEchoSeconds, [&] { return ch.BufferEndsWith({LoaderTexts::RestartCommand}); });
+        // The application starts at 9600 baud whatever the loader ran at.
+        k_.selectors.SetBaud9600();
+    }
+    ch.WaitUntil(AppReadySeconds, [&] { return ch.BufferEndsWith({AppReadyLine}); });
+}

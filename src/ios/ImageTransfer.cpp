@@ -1,9 +1,65 @@
-#pragma GCC diagnostic ignored "-Wunused-parameter"
-// Placeholder until this component is built; its owner replaces this file.
 #include "ios/ImageTransfer.h"
 
-#include <stdexcept>
+#include <cstdint>
+#include <string>
 
 #include "app/Engine.h"
 
-void ImageTransfer::TransferImage() { throw std::logic_error("ImageTransfer::TransferImage is not built yet"); }
+namespace {
+
+constexpr size_t ChunkSize = 1024;
+// Every chunk is answered with two characters, the first of them the acknowledgement.
+constexpr int64_t AckStride = 2;
+constexpr char Ack = '.';
+// The last chunk or two go without their acknowledgements being tested.
+constexpr size_t UntestedTail = 1026;
+constexpr int AckSeconds = 3;
+
+}  // namespace
+
+void ImageTransfer::TransferImage() {
+    CommandChannel& ch = k_.channel;
+    State& s = k_.state;
+    const Control& pane = k_.ui.txtTerminal;
+    if (s.stopRequested) return;
+
+    ch.ClearReceiveBuffer();
+    s.transferActive = true;
+
+    // Positions count from 1 in the pane as it would be had it never been trimmed: a
+    // long image fills the pane past its limit, and the trim must not move the
+    // acknowledgements away from where they are looked for.
+    const int64_t trimmedAtStart = ch.TrimmedChars();
+    auto shift = [&] { return ch.TrimmedChars() - trimmedAtStart; };
+    auto paneLength = [&] { return static_cast<int64_t>(pane.text().size()) + shift(); };
+    auto charAt = [&](int64_t position) {
+        const int64_t index = position - shift() - 1;
+        const std::string& text = pane.text();
+        return index >= 0 && index < static_cast<int64_t>(text.size()) ? text[static_cast<size_t>(index)] : '\0';
+    };
+
+    const std::string& image = s.imageText;
+    size_t nextStart = 0;
+    int64_t expected = paneLength() + 1;
+    int64_t previousLength = 0;
+
+    while (!s.stopRequested && nextStart < image.size()) {
+        s.commandText = image.substr(nextStart, ChunkSize);
+        ch.SendText(s.commandText);
+        ch.DoEvents();
+        k_.ui.ProgressBar1.setValue(static_cast<int>(nextStart + 1));
+        ch.DoEvents();
+        nextStart += ChunkSize;
+
+        ch.WaitUntil(AckSeconds, [&] { return charAt(expected) == Ack; });
+        const int64_t length = paneLength();
+        const char found = charAt(expected);
+        if (image.size() > nextStart + UntestedTail && (length <= previousLength || found != Ack)) {
+            s.commFailed = true;
+            s.stopRequested = true;
+            return;
+        }
+        previousLength = paneLength();
+        expected += AckStride;
+    }
+}

@@ -1,9 +1,56 @@
-#pragma GCC diagnostic ignored "-Wunused-parameter"
-// Placeholder until this component is built; its owner replaces this file.
 #include "ios/UnlockErase.h"
 
-#include <stdexcept>
+#include <string>
 
 #include "app/Engine.h"
+#include "app/Text.h"
+#include "ios/LoaderTexts.h"
 
-void UnlockErase::UnlockAndEraseAppBlock() { throw std::logic_error("UnlockErase::UnlockAndEraseAppBlock is not built yet"); }
+using namespace LoaderTexts;
+
+namespace {
+
+constexpr const char* EraseProgress = "IOS set to 57600,uploading app code";
+// While the loader answers "x", the pane shows only this much of the newest text.
+constexpr size_t PromptFragment = 4;
+
+constexpr int ChallengeSeconds = 3;
+// Erasing the block takes the loader a while.
+constexpr int EraseSeconds = 6;
+
+}  // namespace
+
+void UnlockErase::UnlockAndEraseAppBlock() {
+    CommandChannel& ch = k_.channel;
+    State& s = k_.state;
+    if (s.stopRequested) return;
+
+    ch.ClearTerminal();
+    ch.ClearReceiveBuffer();
+    k_.ui.cboBaud.setText(PortSelectors::Baud57600);
+    if (k_.port.isOpen()) k_.port.write(ChallengeRequest);
+
+    ch.DoEvents();
+    ch.MarkTime();
+    for (;;) {
+        if (ch.BufferEndsWith({IosPrompt, AppPrompt, ChallengePromptM, ChallengePromptPlain}) || s.stopRequested ||
+            ch.TimedOut(ChallengeSeconds))
+            break;
+        const std::string& buffer = s.receiveBuffer;
+        k_.ui.txtTerminal.setText(buffer.size() > PromptFragment ? buffer.substr(buffer.size() - PromptFragment)
+                                                                 : buffer);
+        ch.DoEvents();
+    }
+
+    k_.keys.AnswerKeyChallenge();
+    k_.ui.txtTerminal.appendText(std::string(Text::CrLf) + EraseProgress);
+
+    ch.DoEvents();
+    if (k_.port.isOpen()) k_.port.write(EraseCommand);
+    ch.DoEvents();
+    ch.WaitUntil(EraseSeconds, [&] { return ch.BufferEndsWith({EraseDoneLine, KeyPrompt}); });
+    if (ch.BufferEndsWith({KeyPrompt})) {
+        k_.port.write(std::string(UnlockWord) + Text::CrLf);
+        ch.WaitUntil(EraseSeconds, [&] { return ch.BufferEndsWith({EraseDone, EraseDoneLine}); });
+    }
+}
