@@ -20,4 +20,6 @@ public:
 
 private:
     Engine& k_;
+    // The process ends once, whichever way the window was closed.
+    bool unloaded_ = false;
 };

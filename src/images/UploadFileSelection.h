@@ -1,11 +1,30 @@
 #pragma once
 
+#include <array>
+#include <string>
+
+#include "app/Controls.h"
+#include "app/State.h"
+
 class Engine;
+
+// One switcher model: its option button, its folder in the maker's code tree, the
+// path last used with it and where that is stored, and its checksum reference file.
+struct SwitcherModel {
+    Control Controls::*option;
+    const char* folder;
+    std::string State::*path;
+    const char* setting;
+    const char* checksumFile;
+};
 
 // The upload file per switcher model, Browse, and the maker's development folder.
 class UploadFileSelection {
 public:
     explicit UploadFileSelection(Engine& k) : k_(k) {}
+
+    // The five models, in the order the path handler and the viewer look at them.
+    static const std::array<SwitcherModel, 5>& Models();
 
     void optVarda_Click();
     void optTessin_Click();
@@ -17,5 +36,7 @@ public:
     void CheckDevelopmentFolder();
 
 private:
+    void SelectModel(const SwitcherModel& model);
+
     Engine& k_;
 };

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QMainWindow>
+#include <functional>
+#include <map>
+#include <string>
+
+#include "app/Controls.h"
+
+class Engine;
+class QAction;
+class QComboBox;
+class TerminalView;
+class WidgetDialogue;
+
+// frmKelvane on Qt Widgets: one widget per control of the model, named after it. The
+// widgets show the model and hand the user's events to the engine's handlers; the
+// window itself decides nothing.
+class MainWindow : public QMainWindow, private ControlsListener {
+    Q_OBJECT
+public:
+    MainWindow(Engine& engine, WidgetDialogue& dialogue, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Runs the start-up, shows the window and, once it has appeared, gives the Exit
+    // button its first focus (which starts the command-line work).
+    void start();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void buildLayout();
+    void connectEvents();
+    void connectButton(Control& control, std::function<void()> handler);
+    void connectSelector(Control& control, std::function<void()> click);
+    void setTabOrder();
+
+    void controlChanged(const Control& control, Aspect aspect) override;
+    void mirror(const Control& control, Aspect aspect);
+    void mirrorAll();
+    // Hands a user event to the engine; a failure inside is reported, not thrown
+    // through the event loop.
+    void run(const char* what, const std::function<void()>& handler);
+    void exitButtonGotFocus();
+
+    QWidget* widget(const Control& control) const;
+    template <class W>
+    W* widgetAs(const Control& control) const {
+        return qobject_cast<W*>(widget(control));
+    }
+
+    Engine& k_;
+    Controls& ui_;
+    std::map<const Control*, QWidget*> widgets_;
+    std::map<const Control*, QAction*> actions_;
+    TerminalView* terminal_ = nullptr;
+    bool inGotFocus_ = false;
+};

@@ -1,0 +1,107 @@
+#include "gui/WidgetDialogue.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QStringList>
+#include <cstdio>
+
+#include "gui/AboutBox.h"
+#include "gui/ChecksumWindow.h"
+#include "gui/GuiText.h"
+
+WidgetDialogue::WidgetDialogue(PathMapper toHostPath, bool unattended)
+    : toHostPath_(std::move(toHostPath)), unattended_(unattended) {}
+
+WidgetDialogue::~WidgetDialogue() {
+    delete viewer_.data();
+    delete about_.data();
+}
+
+void WidgetDialogue::setMainWindow(QWidget* window) { main_ = window; }
+
+void WidgetDialogue::messageBox(const std::string& text, const std::string& title) {
+    const QString body = GuiText::lines(GuiText::fromLocal(text));
+    if (unattended_) {
+        const QByteArray line = (GuiText::fromLocal(title) + QStringLiteral(": ") + body.simplified()).toLocal8Bit();
+        std::fprintf(stderr, "%s\n", line.constData());
+        return;
+    }
+    QMessageBox box(QMessageBox::NoIcon, GuiText::fromLocal(title), body, QMessageBox::Ok, main_);
+    box.exec();
+}
+
+QString WidgetDialogue::dialogFilters(const std::string& filter, int index, QString* selected) {
+    // Pairs of description and pattern, each part followed by "|"; patterns split by ";".
+    const QStringList parts = GuiText::fromLocal(filter).split(QLatin1Char('|'));
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts[i].trimmed();
+        const int paren = description.indexOf(QLatin1Char('('));
+        if (paren > 0) description = description.left(paren).trimmed();
+        QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString& p : patterns) {
+            p = p.trimmed();
+            // "*.*" means every file, also those without a dot in their name.
+            if (p == QLatin1String("*.*")) p = QStringLiteral("*");
+        }
+        filters << QStringLiteral("%1 (%2)").arg(description, patterns.join(QLatin1Char(' ')));
+    }
+    if (selected) *selected = index >= 1 && index <= filters.size() ? filters[index - 1] : QString();
+    return filters.join(QStringLiteral(";;"));
+}
+
+std::string WidgetDialogue::openFile(const FileDialogRequest& request) {
+    if (unattended_) return {};
+    QString selected;
+    const QString filters = dialogFilters(request.filter, request.filterIndex, &selected);
+    // Open on the preselected file, else in the initial folder when the host has it.
+    QString start;
+    if (!request.fileName.empty()) {
+        start = toHostPath_(request.fileName);
+    } else if (!request.initialFolder.empty()) {
+        const QString folder = toHostPath_(request.initialFolder);
+        if (!folder.isEmpty() && QFileInfo(folder).isDir()) start = folder;
+    }
+    const QString chosen = QFileDialog::getOpenFileName(main_, QString(), start, filters, &selected);
+    return GuiText::toLocal(chosen);
+}
+
+void WidgetDialogue::showChecksumViewer(const std::string& caption, const std::string& text) {
+    if (unattended_) return;
+    if (!viewer_) {
+        viewer_ = new ChecksumWindow(main_);
+        viewer_->onClosed = [this] {
+            if (onViewerClosed) onViewerClosed();
+        };
+    }
+    viewer_->showText(GuiText::fromLocal(caption), GuiText::fromLocal(text));
+}
+
+void WidgetDialogue::closeChecksumViewer() {
+    // Discarded whole, so the next use builds it anew.
+    if (!viewer_) return;
+    viewer_->onClosed = nullptr;
+    viewer_->hide();
+    viewer_->deleteLater();
+    viewer_.clear();
+}
+
+void WidgetDialogue::showAbout() {
+    if (unattended_) return;
+    if (!about_) about_ = new AboutBox(main_);
+    about_->show();
+    about_->raise();
+    about_->activateWindow();
+}
+
+void WidgetDialogue::closeAbout() {
+    if (!about_) return;
+    about_->hide();
+    about_->deleteLater();
+    about_.clear();
+}
+
+void WidgetDialogue::closeMainWindow() {
+    if (main_) main_->close();
+}

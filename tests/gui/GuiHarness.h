@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QAction>
+#include <QApplication>
+#include <QTimer>
+#include <memory>
+
+#include "MemoryFileSystem.h"
+#include "MemoryPort.h"
+#include "MemorySettingsStore.h"
+#include "VirtualHost.h"
+#include "app/Engine.h"
+#include "gui/MainWindow.h"
+#include "gui/WidgetDialogue.h"
+
+// The real window and dialogues over the engine on the test fakes: virtual time, the
+// emulated enclosure behind an in-memory port, settings and files in memory. A message
+// box is answered with OK as soon as it is up.
+struct GuiHarness {
+    explicit GuiHarness(std::string commandLine = {}, EnclosureConfig config = {})
+        : device(config), port(host, device), dialogue([](const std::string& p) { return QString::fromStdString(p); }, false) {
+        engine = std::make_unique<Engine>(port, host, dialogue, store, files, EngineSetup{std::move(commandLine), {}});
+        window = std::make_unique<MainWindow>(*engine, dialogue);
+        QObject::connect(&boxCloser, &QTimer::timeout, [] {
+            if (QWidget* box = QApplication::activeModalWidget()) box->close();
+        });
+        boxCloser.start(5);
+    }
+    ~GuiHarness() { window.reset(); }
+
+    void start() {
+        window->start();
+        settle();
+    }
+    static void settle() {
+        for (int i = 0; i < 5; ++i) QApplication::processEvents();
+    }
+    template <class W = QWidget>
+    W* find(const char* name) const { return window->findChild<W*>(QString::fromLatin1(name)); }
+    QAction* action(const char* name) const { return find<QAction>(name); }
+    Controls& ui() { return engine->ui; }
+
+    VirtualHost host;
+    Enclosure device;
+    MemoryPort port;
+    MemorySettingsStore store;
+    MemoryFileSystem files;
+    WidgetDialogue dialogue;
+    std::unique_ptr<Engine> engine;
+    std::unique_ptr<MainWindow> window;
+    QTimer boxCloser;
+};

@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QRegularExpression>
+#include <QTest>
+
+#include "GuiHarness.h"
+
+namespace {
+
+QString shownCaption(QWidget* w) {
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) return b->text();
+    if (auto* l = qobject_cast<QLabel*>(w)) return l->text();
+    if (auto* g = qobject_cast<QGroupBox*>(w)) return g->title();
+    return {};
+}
+
+// The control that holds the focus (a combo box's editor counts as its box).
+QString focusedControl() {
+    for (QWidget* w = QApplication::focusWidget(); w; w = w->parentWidget())
+        if (w->objectName().contains(QRegularExpression("^(cbo|txt|cmd|chk|opt)"))) return w->objectName();
+    return {};
+}
+
+TEST(MainWindow, EveryControlIsAWidgetNamedAfterItWithItsCaptionToolTipAndGroup) {
+    GuiHarness g;
+    EXPECT_EQ(g.window->objectName(), "frmKelvane");
+    for (const Control* c : g.ui().all()) {
+        if (c->kind() == ControlKind::Window || c->kind() == ControlKind::Timer || c->kind() == ControlKind::MenuItem)
+            continue;
+        QWidget* w = g.find(c->name().c_str());
+        ASSERT_NE(w, nullptr) << c->name();
+        EXPECT_EQ(w->toolTip().toStdString(), c->toolTip()) << c->name();
+        // Padded captions wrap inside their button; the words stay the same.
+        EXPECT_EQ(shownCaption(w).simplified(), QString::fromStdString(c->caption()).simplified()) << c->name();
+        if (!c->group().empty()) {
+            EXPECT_TRUE(g.find(c->group().c_str())->isAncestorOf(w)) << c->name();
+        }
+    }
+    EXPECT_TRUE(g.find<QAbstractButton>("cmdConfirmationKey")->text().contains('\n'));
+}
+
+TEST(MainWindow, MenuTreeHasItsCaptionsAndTicks) {
+    GuiHarness g;
+    g.start();
+    QStringList top, terminal;
+    for (QAction* a : g.window->menuBar()->actions()) top << a->objectName() + "=" + a->text();
+    for (QAction* a : g.action("mnuTerminalOptions")->menu()->actions())
+        terminal << a->objectName() + "=" + (a->isSeparator() ? "-" : a->text());
+    EXPECT_EQ(top, QStringList({"mnuFile=&File", "mnuOptions=&Options", "mnuAbout=&About"}));
+    EXPECT_EQ(terminal, QStringList({"mnuTermModeOn=&On", "mnuTermModeOff=O&ff", "mnuSepModeColor=-",
+                                     "mnudefault=&White/Black", "mnubluewhite=&Blue/White",
+                                     "mnublackwhite=B&lack/White"}));
+    EXPECT_EQ(g.action("mnuMode")->menu()->actions(), (QList<QAction*>{g.action("mnuAuto"), g.action("mnuManual")}));
+    for (const char* ticked : {"mnuAuto", "mnuTermModeOn", "mnudefault"}) EXPECT_TRUE(g.action(ticked)->isChecked());
+
+    // Choosing the ticked scheme again keeps its tick (Qt would toggle it off).
+    g.action("mnubluewhite")->trigger();
+    g.action("mnubluewhite")->trigger();
+    EXPECT_TRUE(g.action("mnubluewhite")->isChecked());
+    EXPECT_FALSE(g.action("mnudefault")->isChecked());
+    EXPECT_EQ(g.find("txtTerminal")->palette().color(QPalette::Base), QColor(0, 0, 128));
+}
+
+TEST(MainWindow, TabMovesThroughTheVisibleControlsInTheTableOrder) {
+    GuiHarness g;
+    g.start();
+    g.window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(g.window.get()));
+    ASSERT_EQ(focusedControl(), "cmdExitButton");
+    QStringList order;
+    for (int i = 0; i < 11; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        order << focusedControl();
+    }
+    EXPECT_EQ(order, QStringList({"cboPort", "cboBaud", "txtUploadPath", "cmdBrowseButton", "cmdStartUploadButton",
+                                  "cmdStopUploadButton", "chkRestarttoApp", "txtAppCheckSum", "txtFileChecksum",
+                                  "txtTerminal", "cmdExitButton"}));
+}
+
+TEST(MainWindow, SelectorsAndThePathBoxTakeTypingAndChoicesThroughTheEngine) {
+    GuiHarness g;
+    g.start();
+    auto* ports = g.find<QComboBox>("cboPort");
+    ASSERT_EQ(ports->count(), 10);
+    QTest::keyClicks(ports->lineEdit(), "com 3");  // no entry: replaced at once
+    EXPECT_EQ(ports->currentText(), "Com 1");
+    emit ports->activated(3);
+    EXPECT_EQ(ports->currentText(), "Com 3");
+    EXPECT_EQ(g.port.portNumber(), 3);
+    emit ports->activated(0);
+    EXPECT_EQ(ports->palette().color(QPalette::Base), QColor(192, 0, 0));
+    EXPECT_FALSE(g.port.isOpen());
+    QTest::keyClicks(g.find<QLineEdit>("txtUploadPath"), "/tmp/a.img");
+    EXPECT_EQ(g.engine->state.uploadPath, "/tmp/a.img");
+}
+
+}  // namespace
