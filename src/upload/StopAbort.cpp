@@ -1,11 +1,48 @@
-#pragma GCC diagnostic ignored "-Wunused-parameter"
-// Placeholder until this component is built; its owner replaces this file.
 #include "upload/StopAbort.h"
 
-#include <stdexcept>
-
 #include "app/Engine.h"
+#include "ios/LoaderTexts.h"
 
-void StopAbort::cmdStopUploadButton_Click() { throw std::logic_error("StopAbort::cmdStopUploadButton_Click is not built yet"); }
-void StopAbort::AbortUpload() { throw std::logic_error("StopAbort::AbortUpload is not built yet"); }
-void StopAbort::UnlockControls() { throw std::logic_error("StopAbort::UnlockControls is not built yet"); }
+void StopAbort::cmdStopUploadButton_Click() {
+    k_.state.stopRequested = true;
+    // Two seconds on, the recovery tries to bring the CPU's terminal back, unless
+    // the upload's end disables it first.
+    k_.ui.Timer1.setEnabled(true);
+}
+
+void StopAbort::AbortUpload() {
+    State& s = k_.state;
+    if (!s.stopRequested) return;
+
+    if (k_.port.isOpen()) k_.port.write(LoaderTexts::WakeCommand);
+    k_.channel.DoEvents();
+    if (!s.autoMode) k_.channel.DoEvents();
+    k_.upload.ShowMessage(s.commFailed ? CommFailedMessage : AbortedMessage);
+    if (!s.autoMode) k_.channel.DoEvents();
+    k_.ui.ProgressBar1.setValue(0);
+    k_.channel.ClearTerminal();
+    k_.channel.ClearReceiveBuffer();
+    // The receive handler goes back to taking every waiting character at once.
+    s.transferActive = false;
+    k_.selectors.ApplyPortSettings();
+    UnlockControls();
+    if (s.outputToFile && !s.autoMode) k_.log.WriteLogFile();
+    if (s.quitRequested) k_.dialogue.closeMainWindow();
+}
+
+std::array<Control*, 8> StopAbort::UploadSettingsControls(Controls& ui) {
+    return {&ui.cmdBrowseButton, &ui.mnuOptions, &ui.optTarsel16, &ui.optR65500,
+            &ui.optHalcyn,       &ui.optTessin,  &ui.optVarda,    &ui.chkRestarttoApp};
+}
+
+void StopAbort::UnlockControls() {
+    Controls& ui = k_.ui;
+    ui.cmdStartUploadButton.setEnabled(true);
+    ui.cboPort.setEnabled(true);
+    ui.cboBaud.setEnabled(true);
+    k_.state.uploadBusy = false;
+    ui.txtUploadPath.setLocked(false);
+    for (Control* c : UploadSettingsControls(ui)) c->setEnabled(true);
+    ui.Timer1.setEnabled(false);
+    k_.selectors.ApplyPortSettings();
+}

@@ -1,11 +1,265 @@
-#pragma GCC diagnostic ignored "-Wunused-parameter"
-// Placeholder until this component is built; its owner replaces this file.
 #include "upload/UploadDriver.h"
 
-#include <stdexcept>
+#include <algorithm>
+#include <climits>
+#include <new>
 
 #include "app/Engine.h"
+#include "app/HostError.h"
+#include "app/Text.h"
+#include "app/Version.h"
+#include "ios/LoaderTexts.h"
+#include "upload/CpuDetection.h"
+#include "upload/ImageFile.h"
+#include "upload/IosEntry.h"
 
-void UploadDriver::cmdStartUploadButton_Click() { throw std::logic_error("UploadDriver::cmdStartUploadButton_Click is not built yet"); }
-void UploadDriver::PrepareUpload() { throw std::logic_error("UploadDriver::PrepareUpload is not built yet"); }
-void UploadDriver::SetupProgressBar() { throw std::logic_error("UploadDriver::SetupProgressBar is not built yet"); }
+namespace {
+constexpr const char* NoFileMessage = "Error # 7\r\nNo File Selected for Upload";
+constexpr const char* NotAnImageMessage = "Error # 5\r\nNot a valid Appcode file";
+constexpr const char* MismatchMessage = "Error # 2\r\nChecksum Mismatch\r\n";
+constexpr const char* ExpectedLabel = "Expected checksum: ";
+constexpr const char* ReturnedLabel = "Returned checksum: ";
+constexpr const char* SuccessMessage = "Upload Successful!";
+constexpr const char* SuccessLogMessage = "appExitCode # 0\r\nUpload Successful!";
+constexpr const char* LoadingText = "Loading AppCode File";
+constexpr const char* StartedLogLabel = "AppCode Upload Started: ";
+constexpr const char* RestoreText = "IOS set to 57600 resetting to ";
+
+// After the last chunk the loader reports its checksum and ends with ">".
+constexpr int ChecksumReportSeconds = 3;
+// Unrecognised replies tolerated before going on to unlock at the last rate probed.
+constexpr int MaxUnknownReplies = 3;
+// Silent probes tolerated before the line is given up.
+constexpr int MaxSilentProbes = 4;
+
+// The probes run at 9600 first, then 57600, 38400, 19200, 57600, ...
+void MoveBaudIndex(int16_t& index) {
+    if (index > 0) --index;
+    if (index == 0) index = 3;
+}
+}  // namespace
+
+void UploadDriver::ShowMessage(const std::string& message) {
+    State& s = k_.state;
+    if (s.autoMode) {
+        k_.log.AppendLog(message);
+        return;
+    }
+    if (s.outputToFile) k_.log.AppendLog(message);
+    k_.dialogue.messageBox(message, Version::Title);
+}
+
+void UploadDriver::PrepareUpload() {
+    State& s = k_.state;
+    Controls& ui = k_.ui;
+    s.transferActive = false;
+    ui.cmdStartUploadButton.setEnabled(false);
+    ui.cboPort.setEnabled(false);
+    ui.cboBaud.setEnabled(false);
+    s.uploadBusy = true;
+    ui.txtUploadPath.setLocked(true);
+    s.commFailed = false;
+    ui.Timer1.setEnabled(false);
+    for (Control* c : StopAbort::UploadSettingsControls(ui)) c->setEnabled(false);
+    s.stopRequested = false;
+    s.iosBaud = "9600";
+    ui.txtAppCheckSum.setText("");
+    s.logText.clear();
+    k_.channel.ClearTerminal();
+    k_.channel.ClearReceiveBuffer();
+    if (s.outputToFile)
+        s.logText = StartedLogLabel + k_.host.shortTime() + "  " + k_.host.shortDate() + Text::CrLf;
+    if (!k_.port.isOpen() && ui.cboPort.text() != PortSelectors::NoPortText) k_.port.open();
+}
+
+void UploadDriver::SetupProgressBar() {
+    Control& bar = k_.ui.ProgressBar1;
+    bar.setValue(0);
+    bar.setMaximum(int(std::min<size_t>(k_.state.imageText.size(), INT_MAX)));
+    bar.setMinimum(0);
+}
+
+void UploadDriver::cmdStartUploadButton_Click() {
+    // Nothing may escape a click: every failure ends the upload here, reported.
+    try {
+        RunUpload();
+    } catch (const HostError& e) {
+        EndWithError(e.number(), e.reason());
+    } catch (const std::bad_alloc& e) {
+        EndWithError(ErrorNumber::OutOfMemory, e.what());
+    } catch (const std::exception& e) {
+        EndWithError(InternalErrorNumber, e.what());
+    } catch (...) {
+        EndWithError(InternalErrorNumber, {});
+    }
+}
+
+void UploadDriver::EndWithError(int number, const std::string& reason) {
+    // The error path itself talks to the port; a second failure there must not
+    // leave the window locked.
+    auto guarded = [](auto&& step) {
+        try {
+            step();
+        } catch (...) {
+        }
+    };
+    guarded([&] { k_.errors.ReportError(number, reason); });
+    guarded([&] { k_.stopAbort.UnlockControls(); });
+    guarded([&] { k_.channel.ClearTerminal(); });
+}
+
+void UploadDriver::RejectFile(int exitCode, const std::string& message) {
+    k_.state.appExitCode = exitCode;
+    ShowMessage(message);
+    if (!k_.state.autoMode) k_.channel.ClearTerminal();
+}
+
+void UploadDriver::RunUpload() {
+    State& s = k_.state;
+    Controls& ui = k_.ui;
+    CommandChannel& channel = k_.channel;
+    StopAbort& stop = k_.stopAbort;
+
+    PrepareUpload();
+
+    k_.commandLine.ValidateCommandLinePort();
+    if (s.stopRequested) {
+        channel.ClearTerminal();
+        s.stopRequested = false;
+        stop.UnlockControls();
+        return;
+    }
+
+    if (ui.txtUploadPath.text().empty()) {
+        stop.UnlockControls();
+        RejectFile(7, NoFileMessage);
+        return;
+    }
+
+    ui.txtTerminal.setText(LoadingText);
+    channel.DoEvents();
+    k_.image.LoadImageFile();
+    if (s.stopRequested) {
+        channel.ClearTerminal();
+        stop.AbortUpload();
+        s.stopRequested = false;
+        return;
+    }
+
+    if (!Text::startsWith(s.imageText, ImageFile::Header)) {
+        stop.UnlockControls();
+        RejectFile(5, NotAnImageMessage);
+        return;
+    }
+
+    k_.image.GetImageChecksum();
+    if (s.stopRequested) {
+        // The stop request stays set until the next upload starts.
+        stop.AbortUpload();
+        return;
+    }
+    SetupProgressBar();
+
+    // In the Manual view the operator has prepared the loader by hand.
+    if (!ui.mnuManual.checked()) {
+        if (!BringCpuIntoLoader()) {
+            stop.AbortUpload();
+            s.stopRequested = false;
+            return;
+        }
+        k_.unlockErase.UnlockAndEraseAppBlock();
+    }
+
+    k_.transfer.TransferImage();
+    if (s.stopRequested) {
+        stop.AbortUpload();
+        s.stopRequested = false;
+        return;
+    }
+
+    s.transferActive = false;
+    channel.DoEvents();
+    channel.WaitUntil(ChecksumReportSeconds, [&] { return channel.BufferEndsWith({">"}); });
+
+    k_.readback.ReadBackChecksum();
+
+    const std::string expected = ui.txtFileChecksum.text();
+    const std::string returned = ui.txtAppCheckSum.text();
+    if (returned != expected && expected != ImageFile::UnknownChecksum) {
+        s.appExitCode = 2;
+        ShowMessage(MismatchMessage + std::string(ExpectedLabel) + expected + Text::CrLf + ReturnedLabel +
+                    returned + Text::CrLf);
+        s.stopRequested = true;
+        stop.AbortUpload();
+        return;
+    }
+    FinishUpload(expected, returned);
+}
+
+bool UploadDriver::BringCpuIntoLoader() {
+    State& s = k_.state;
+    std::string cpuState;
+    int16_t retryCount = 0;
+    int16_t baudIndex = 0;
+    for (;;) {
+        if (k_.ui.mnuAuto.checked()) k_.detection.DetectCpuState(cpuState, baudIndex);
+
+        if (cpuState == CpuState::InIos) {
+            k_.keys.NegotiateIosBaud();
+            return true;
+        }
+        if (cpuState == CpuState::InIos57600) return true;
+        if (cpuState == CpuState::NoResponse) {
+            ++retryCount;
+            MoveBaudIndex(baudIndex);
+            if (retryCount > MaxSilentProbes && s.receiveBuffer.empty()) {
+                s.commFailed = true;
+                s.stopRequested = true;
+                return false;
+            }
+            continue;
+        }
+        if (cpuState == CpuState::DontKnow) {
+            ++retryCount;
+            MoveBaudIndex(baudIndex);
+            // Perhaps a loader whose answers are garbled; try it at the last rate.
+            if (retryCount > MaxUnknownReplies) return true;
+            continue;
+        }
+        if (cpuState == CpuState::StopNow) return false;
+        if (cpuState == CpuState::SendIos) {
+            retryCount = 0;
+            baudIndex = 0;
+        }
+        k_.iosEntry.EnterIos();
+        if (IosEntry::LoaderAt57600(s.iosBaud)) return true;
+    }
+}
+
+void UploadDriver::FinishUpload(const std::string& expected, const std::string& returned) {
+    State& s = k_.state;
+    Control& pane = k_.ui.txtTerminal;
+
+    const std::string target = s.baudGiven ? s.iosResetBaud : s.foundBaud;
+    if (target != PortSelectors::Baud57600) {
+        pane.appendText(Text::CrLf + std::string(RestoreText) + target + Text::CrLf);
+        k_.channel.DoEvents();
+        if (k_.port.isOpen()) k_.port.write(LoaderTexts::SetBaudCommand + target + "\r");
+    }
+    if (!s.noReboot && k_.ui.chkRestarttoApp.checked()) k_.readback.RestartToApp();
+    k_.ui.ProgressBar1.setValue(0);
+    k_.stopAbort.UnlockControls();
+
+    const bool known = expected != ImageFile::UnknownChecksum;
+    if (returned == expected || (!known && !returned.empty())) {
+        s.appExitCode = 0;
+        if (s.autoMode) {
+            k_.log.AppendLog(SuccessLogMessage);
+        } else {
+            if (s.outputToFile) k_.log.AppendLog(SuccessMessage);
+            pane.appendText(std::string("\r\n\r\n") + SuccessMessage);
+        }
+    }
+    k_.host.beep();
+    if (s.outputToFile && !s.autoMode) k_.log.WriteLogFile();
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 class Engine;
 
 // One upload run, from the Start Upload button to a verdict and an exit code.
@@ -7,10 +9,25 @@ class UploadDriver {
 public:
     explicit UploadDriver(Engine& k) : k_(k) {}
 
+    // A failure that is neither the host's nor a lack of memory (a fault of the
+    // program itself) is reported under this number of its own.
+    static constexpr int InternalErrorNumber = 51;
+
     void cmdStartUploadButton_Click();
     void PrepareUpload();
     void SetupProgressBar();
 
+    // An upload's message: into the log in an unattended run, else in a box (and
+    // into the log too with -o).
+    void ShowMessage(const std::string& message);
+
 private:
+    void RunUpload();
+    // The detection loop; false when the upload is to abort.
+    bool BringCpuIntoLoader();
+    void FinishUpload(const std::string& expected, const std::string& returned);
+    void RejectFile(int exitCode, const std::string& message);
+    void EndWithError(int number, const std::string& reason);
+
     Engine& k_;
 };
