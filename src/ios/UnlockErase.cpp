@@ -17,6 +17,8 @@ constexpr size_t PromptFragment = 4;
 constexpr int ChallengeSeconds = 3;
 // Erasing the block takes the loader a while.
 constexpr int EraseSeconds = 6;
+// The loader's CR LF follows "mode." at once; one second is plenty for it.
+constexpr int LineEndSeconds = 1;
 
 }  // namespace
 
@@ -52,5 +54,9 @@ void UnlockErase::UnlockAndEraseAppBlock() {
     if (ch.BufferEndsWith({KeyPrompt})) {
         k_.port.write(std::string(UnlockWord) + Text::CrLf);
         ch.WaitUntil(EraseSeconds, [&] { return ch.BufferEndsWith({EraseDone, EraseDoneLine}); });
+        // The transfer finds the acknowledgements at fixed places in the pane, so a line
+        // end still on its way would shift them all: let it land first.
+        if (ch.BufferEndsWith({EraseDone}))
+            ch.WaitUntil(LineEndSeconds, [&] { return ch.BufferEndsWith({EraseDoneLine}); });
     }
 }

@@ -55,6 +55,23 @@ TEST(UnlockErase, SilentLoaderCostsBothWaitsWhileThePaneShowsTheNewestFragment) 
     EXPECT_NEAR(e.seconds() - start, 3 + 6, 1.0);
 }
 
+TEST(UnlockErase, AfterTheKeyTheEraseLineEndLandsBeforeTheTransferStarts) {
+    ScriptedEngine e;
+    e.uploading();
+    e.line.answer({{"x", "IOS>"}, {"py", "key: "}});
+    e.line.onWrite = [&, answer = e.line.onWrite](const std::string& w) {
+        answer(w);
+        if (w == std::string("01KwgTHs837RyuLdXsZBov64\r\n")) {
+            e.line.reply("Erased, upload mode.", 2000);
+            e.line.reply("\r\n", 40000);  // a paced line: the line end comes a little later
+        }
+    };
+    e.engine->unlockErase.UnlockAndEraseAppBlock();
+    const std::string pane = e.ui().txtTerminal.text();
+    ASSERT_GE(pane.size(), 7u);
+    EXPECT_EQ(pane.substr(pane.size() - 7), "mode.\r\n");
+}
+
 TEST(ChecksumReadback, FindsTheMarkerInAnyCaseAndCutsTheChecksum) {
     ScriptedEngine e;
     auto readBack = [&](const std::string& pane) {
