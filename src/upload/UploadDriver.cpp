@@ -108,8 +108,7 @@ void UploadDriver::EndWithError(int number, const std::string& reason) {
     guarded([&] { k_.channel.ClearTerminal(); });
 }
 
-void UploadDriver::RejectFile(int exitCode, const std::string& message) {
-    k_.state.appExitCode = exitCode;
+void UploadDriver::RejectFile(const std::string& message) {
     ShowMessage(message);
     if (!k_.state.autoMode) k_.channel.ClearTerminal();
 }
@@ -132,7 +131,8 @@ void UploadDriver::RunUpload() {
 
     if (ui.txtUploadPath.text().empty()) {
         stop.UnlockControls();
-        RejectFile(7, NoFileMessage);
+        s.appExitCode = 7;
+        RejectFile(NoFileMessage);
         return;
     }
 
@@ -147,8 +147,10 @@ void UploadDriver::RunUpload() {
     }
 
     if (!Text::startsWith(s.imageText, ImageFile::Header)) {
+        // The code is set first: a port failure while unlocking reports its own.
+        s.appExitCode = 5;
         stop.UnlockControls();
-        RejectFile(5, NotAnImageMessage);
+        RejectFile(NotAnImageMessage);
         return;
     }
 

@@ -26,7 +26,7 @@ private:
     // The detection loop; false when the upload is to abort.
     bool BringCpuIntoLoader();
     void FinishUpload(const std::string& expected, const std::string& returned);
-    void RejectFile(int exitCode, const std::string& message);
+    void RejectFile(const std::string& message);
     void EndWithError(int number, const std::string& reason);
 
     Engine& k_;
