@@ -1,180 +1,148 @@
+// The built program run unattended against kelvane-sim on a pseudo-terminal.
 #include <gtest/gtest.h>
-
-#include <fcntl.h>
-#include <pty.h>
-#include <unistd.h>
 
 #include <regex>
 #include <sstream>
 #include <thread>
 
 #include "Processes.h"
+#include "Pty.h"
+#include "TemporaryHome.h"
 
 namespace {
 
 using namespace std::chrono_literals;
+using Args = std::vector<std::string>;
 
-const std::string SuccessLog = "appExitCode # 0\r\nUpload Successful!";
-const std::string CommFailedLog = "Error # 6\r\nSerial Communications Error";
+bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-// One unattended run against the emulated enclosure: the image, the device's
-// switches, and what came of it.
-struct UnattendedUpload : ::testing::Test {
-    TempFolder folder;
-    std::string image;
-    std::string imagePath = folder.file("app.txt");
-    std::string logPath = folder.file("log.txt");
-    KelvaneRun run;
-    std::string received;
-    std::string trace;
-
-    void makeImage(std::vector<std::string> switches) { image = MakeImage(folder, "app.txt", std::move(switches)); }
-
-    // Runs kelvane with -auto, -s1 and -o plus the given options.
-    void upload(std::vector<std::string> simSwitches, std::vector<std::string> options = {}) {
-        Sim sim(folder, std::move(simSwitches));
-        std::vector<std::string> args = {imagePath, "-auto", "-s1", "-o", logPath};
-        args.insert(args.end(), options.begin(), options.end());
-        run = RunKelvane(folder, sim.device(), args);
-        sim.stop();
-        received = sim.received();
-        trace = sim.trace();
+// One unattended run in a home of its own and without a display: the image, the
+// device's switches, and what came of it.
+struct UnattendedRun {
+    UnattendedRun() {
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) home.unset(name);
     }
-
+    void makeImage(Args switches) {
+        switches.insert(switches.begin(), {"make-image", imagePath});
+        EXPECT_EQ(Child(KELVANE_SIM_BIN, switches).wait(20s), 0);
+        image = ReadFile(imagePath);
+    }
+    // kelvane -auto -s1 -o <log> with the options, against the device.
+    void upload(Args simSwitches, Args options = {}, int errFd = -1) {
+        simSwitches.insert(simSwitches.begin(), {"--trace", "--received", home.file("received.bin")});
+        Sim sim(simSwitches, home.file("trace.txt"));
+        home.set("KELVANE_COM1", sim.device);
+        options.insert(options.begin(), {imagePath, "-auto", "-s1", "-o", logPath});
+        exitCode = Child(KELVANE_BIN, options, home.file("err.txt"), errFd).wait(90s);
+        sim.stop();
+        sim.wait(10s);
+        received = ReadFile(home.file("received.bin"));
+        trace = ReadFile(home.file("trace.txt"));
+        log = ReadFile(logPath);
+    }
     // What the host sent after the device reported its checksum, as the trace shows it.
     std::string sentAfterChecksum() const {
-        std::string sent;
         const auto report = trace.find("CHECKSUM:");
         if (report == std::string::npos) return "(no checksum report)";
+        std::string sent;
         std::istringstream lines(trace.substr(report));
-        for (std::string line; std::getline(lines, line);) {
-            const auto at = line.find(" host ");
-            if (at != std::string::npos) sent += line.substr(at + 6);
-        }
+        for (std::string line; std::getline(lines, line);)
+            if (const auto at = line.find(" host "); at != std::string::npos) sent += line.substr(at + 6);
         return sent;
     }
 
-    std::string log() const { return ReadFile(logPath); }
-    bool logHas(const std::string& text) const { return log().find(text) != std::string::npos; }
+    TemporaryHome home;
+    std::string imagePath = home.file("app.txt"), logPath = home.file("log.txt");
+    std::string image, received, trace, log;
+    int exitCode = Child::Running;
 };
 
-TEST_F(UnattendedUpload, FromTheApplicationAt9600TheImageArrivesWhole) {
-    makeImage({"--size", "6000"});
-    upload({"--app-echo", "--key-on-ey", "--key-on-py"});
-    EXPECT_EQ(run.exitCode, 0) << log();
-    // The loader is set back to the rate it was found at, then restarted.
-    EXPECT_EQ(sentAfterChecksum(), "Sy9600\\rb") << trace;
-    EXPECT_TRUE(logHas(SuccessLog)) << log();
-    EXPECT_TRUE(logHas("AppCode Upload Started: ")) << log();
-    EXPECT_TRUE(logHas("AppCode Upload Done:")) << log();
-    EXPECT_TRUE(received == image) << "the device received " << received.size() << " of " << image.size()
-                                   << " bytes, or other bytes";
+TEST(UnattendedUpload, EachRunEndsWithTheCodeAndLogThatFitWhatTheDeviceReceived) {
+    enum Received { None, Part, Whole };
+    const std::string Success = "appExitCode # 0\r\nUpload Successful!";
+    const std::string CommFailed = "Error # 6\r\nSerial Communications Error";
+    struct Row {
+        const char* name;
+        Args image;        // make-image's switches ...
+        std::string text;  // ... or the file's text; neither: no file
+        Args sim, options;
+        int exitCode;
+        std::vector<std::string> logged, notLogged;
+        Received received;
+        std::string sentAfterChecksum;  // when given
+    };
+    const Args image = {"--size", "6000"};
+    const Row rows[] = {
+        // The loader is set back to the rate it was found at, then restarted.
+        {"from the application at 9600", image, "", {"--app-echo", "--key-on-ey", "--key-on-py"}, {}, 0,
+         {"AppCode Upload Started: ", "AppCode Upload Done:", Success}, {}, Whole, "Sy9600\\rb"},
+        {"from the loader at 57600, every byte value", {"--size", "3000", "--all-bytes"}, "",
+         {"--start-in-loader", "--loader-baud", "57600"}, {}, 0, {Success}, {}, Whole, "b"},
+        {"-b19200 -noreboot", image, "", {"--app-echo"}, {"-b19200", "-noreboot"}, 0, {Success}, {}, Whole,
+         "Sy19200\\r"},
+        {"the device disputes the checksum", image, "", {"--start-in-loader", "--loader-baud", "57600", "--wrong-checksum"},
+         {}, 2, {"Error # 2\r\nChecksum Mismatch\r\nExpected checksum: ", "Upload Aborted"}, {}, Whole, ""},
+        {"the command line's checksum is not the file's", image, "", {}, {"-checksum0xdead"}, 1,
+         {"Error # 1\r\nCommand line, file supplied checksum mismatch"}, {}, None, ""},
+        {"not an image", {}, "// ZQ Encoded Imag\r\nchecksum: 0x1\r\n", {}, {}, 5,
+         {"Error # 5\r\nNot a valid Appcode file"}, {}, None, ""},
+        {"a missing file", {}, "", {}, {}, 7, {"File Not found"}, {}, None, ""},
+        {"a silent device", image, "", {"--silent"}, {}, 6, {CommFailed}, {"Upload Aborted"}, None, ""},
+        {"an acknowledgement lost in mid-image", image, "",
+         {"--start-in-loader", "--loader-baud", "57600", "--drop-ack", "2"}, {}, 6, {CommFailed}, {}, Part, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        UnattendedRun run;
+        if (!row.image.empty()) run.makeImage(row.image);
+        if (!row.text.empty()) WriteFile(run.imagePath, row.text);
+        run.upload(row.sim, row.options);
+        EXPECT_EQ(run.exitCode, row.exitCode) << run.log;
+        for (const std::string& text : row.logged) EXPECT_TRUE(has(run.log, text)) << text << " in\n" << run.log;
+        for (const std::string& text : row.notLogged) EXPECT_FALSE(has(run.log, text)) << text << " in\n" << run.log;
+        EXPECT_EQ(run.received.empty() ? None : run.received == run.image ? Whole : Part, row.received)
+            << "the device received " << run.received.size() << " of " << run.image.size() << " bytes";
+        if (!row.sentAfterChecksum.empty()) {
+            EXPECT_EQ(run.sentAfterChecksum(), row.sentAfterChecksum) << run.trace;
+        }
+        // Standard error is a file here: no progress line in it.
+        EXPECT_FALSE(has(ReadFile(run.home.file("err.txt")), " bytes"));
+    }
 }
 
-TEST_F(UnattendedUpload, FromTheLoaderAt57600EveryByteValueArrivesAsItWas) {
-    makeImage({"--size", "3000", "--all-bytes"});
-    upload({"--start-in-loader", "--loader-baud", "57600"});
-    EXPECT_EQ(run.exitCode, 0) << log();
-    EXPECT_TRUE(logHas(SuccessLog)) << log();
-    EXPECT_TRUE(received == image) << "received " << received.size() << " of " << image.size() << " bytes";
-    EXPECT_EQ(sentAfterChecksum(), "b") << trace;
-    // Standard error is a file here: no progress line in it.
-    EXPECT_EQ(run.err.find(" bytes"), std::string::npos) << run.err;
-}
-
-TEST_F(UnattendedUpload, ARateGivenWithBIsRestoredAndNoRebootLeavesTheCpuInItsLoader) {
-    makeImage({"--size", "2000"});
-    upload({"--app-echo"}, {"-b19200", "-noreboot"});
-    EXPECT_EQ(run.exitCode, 0) << log();
-    EXPECT_EQ(sentAfterChecksum(), "Sy19200\\r") << trace;
-}
-
-TEST_F(UnattendedUpload, AChecksumTheDeviceDisputesEndsWithCode2) {
-    makeImage({"--size", "2000"});
-    upload({"--start-in-loader", "--loader-baud", "57600", "--wrong-checksum"});
-    EXPECT_EQ(run.exitCode, 2) << log();
-    EXPECT_TRUE(logHas("Error # 2\r\nChecksum Mismatch\r\nExpected checksum: ")) << log();
-    EXPECT_TRUE(logHas("Upload Aborted")) << log();
-}
-
-TEST_F(UnattendedUpload, ACommandLineChecksumOtherThanTheFilesEndsWithCode1BeforeAnythingIsSent) {
-    makeImage({"--size", "2000"});
-    upload({}, {"-checksum0xdead"});
-    EXPECT_EQ(run.exitCode, 1) << log();
-    EXPECT_TRUE(logHas("Error # 1\r\nCommand line, file supplied checksum mismatch")) << log();
-    EXPECT_TRUE(received.empty());
-}
-
-TEST_F(UnattendedUpload, AFileThatIsNotAnImageEndsWithCode5) {
-    WriteFile(imagePath, "// ZQ Encoded Imag\r\nchecksum: 0x1\r\n");
-    upload({});
-    EXPECT_EQ(run.exitCode, 5) << log();
-    EXPECT_TRUE(logHas("Error # 5\r\nNot a valid Appcode file")) << log();
-}
-
-TEST_F(UnattendedUpload, AMissingFileEndsWithCode7) {
-    upload({});
-    EXPECT_EQ(run.exitCode, 7) << log();
-    EXPECT_TRUE(logHas("File Not found")) << log();
-}
-
-TEST_F(UnattendedUpload, ASilentDeviceIsGivenUpWithTheStartCode) {
-    makeImage({"--size", "2000"});
-    upload({"--silent"});
-    EXPECT_EQ(run.exitCode, 6) << log();
-    EXPECT_TRUE(logHas(CommFailedLog)) << log();
-    EXPECT_FALSE(logHas("Upload Aborted")) << log();
-}
-
-TEST_F(UnattendedUpload, AnAcknowledgementLostInMidImageFailsTheLine) {
-    makeImage({"--size", "6000"});
-    upload({"--start-in-loader", "--loader-baud", "57600", "--drop-ack", "2"});
-    EXPECT_EQ(run.exitCode, 6) << log();
-    EXPECT_TRUE(logHas(CommFailedLog)) << log();
-    EXPECT_LT(received.size(), image.size());
-}
-
-TEST_F(UnattendedUpload, ALineThatGoesAwayInMidTransferEndsTheRunWithoutSuccess) {
-    makeImage({"--size", "6000"});
-    upload({"--start-in-loader", "--loader-baud", "57600", "--disconnect-after", "3000"});
-    ASSERT_NE(run.exitCode, -1) << "kelvane did not end";
+TEST(UnattendedUpload, ALineThatGoesAwayInMidTransferEndsTheRunWithoutSuccess) {
+    UnattendedRun run;
+    run.makeImage({"--size", "6000"});
+    run.upload({"--start-in-loader", "--loader-baud", "57600", "--disconnect-after", "3000"});
+    ASSERT_NE(run.exitCode, Child::Running) << "kelvane did not end";
     EXPECT_LT(run.exitCode, 128) << "kelvane crashed";
-    EXPECT_NE(run.exitCode, 0) << log();
-    EXPECT_TRUE(logHas("Error # ")) << log();
+    EXPECT_NE(run.exitCode, 0) << run.log;
+    EXPECT_TRUE(has(run.log, "Error # ")) << run.log;
 }
 
-TEST_F(UnattendedUpload, HelpAndAutoAloneShowTheUsageAndEndWithCode3) {
-    const KelvaneRun help = RunKelvane(folder, {}, {"-h"}, 30s);
-    EXPECT_EQ(help.exitCode, 3);
-    EXPECT_NE(help.out.find("-noreboot    Cpu remains in IOS mode after upload"), std::string::npos) << help.out;
-
-    const KelvaneRun autoAlone = RunKelvane(folder, {}, {"-auto"}, 30s);
-    EXPECT_EQ(autoAlone.exitCode, 3);
+TEST(UnattendedUpload, HelpAndAutoAloneShowTheUsageAndEndWithCode3) {
+    UnattendedRun run;
+    Child help(KELVANE_BIN, {"-h"});
+    ASSERT_EQ(help.wait(30s), 3);
+    EXPECT_TRUE(has(help.output(), "-noreboot    Cpu remains in IOS mode after upload"));
+    EXPECT_EQ(Child(KELVANE_BIN, {"-auto"}).wait(30s), 3);
 }
 
-// The progress line on a terminal while the image goes out.
-TEST_F(UnattendedUpload, AProgressLineIsShownWhenStandardErrorIsATerminal) {
-    makeImage({"--size", "5000"});
-    // At the line's real pace the transfer takes long enough to be redrawn.
-    Sim sim(folder, {"--start-in-loader", "--loader-baud", "57600", "--pace"});
-    int master = -1, slave = -1;
-    ASSERT_EQ(openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
-    ::fcntl(master, F_SETFD, FD_CLOEXEC);
+TEST(UnattendedUpload, AProgressLineIsShownWhenStandardErrorIsATerminal) {
+    UnattendedRun run;
+    run.makeImage({"--size", "5000"});
+    Pty terminal;
     std::string shown;
-    std::thread reader([&] {
-        char buf[512];
-        for (ssize_t n; (n = ::read(master, buf, sizeof buf)) > 0;) shown.append(buf, size_t(n));
-    });
-    run = RunKelvane(folder, sim.device(), {imagePath, "-auto", "-s1"}, 90s, slave);
-    ::close(slave);
+    std::thread reader([&] { shown = ReadUntil(terminal.master, "", 120s); });
+    // At the line's real pace the transfer takes long enough to be redrawn.
+    run.upload({"--start-in-loader", "--loader-baud", "57600", "--pace"}, {}, terminal.slave);
+    ::close(std::exchange(terminal.slave, -1));
     reader.join();
-    ::close(master);
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_NE(shown.find("Sending image: 0 of " + std::to_string(image.size()) + " bytes"), std::string::npos)
-        << shown;
+    const std::string of = " of " + std::to_string(run.image.size()) + " bytes";
+    EXPECT_TRUE(has(shown, "Sending image: 0" + of)) << shown;
     // Later the rate and the time left, at about the line's 5.76 kB/s.
-    EXPECT_TRUE(std::regex_search(shown, std::regex("Sending image: [1-9][0-9]* of " + std::to_string(image.size()) +
-                                                    " bytes  [4-6]\\.[0-9] kB/s  0:0[0-9] left")))
+    EXPECT_TRUE(std::regex_search(shown, std::regex("Sending image: [1-9][0-9]*" + of + "  [4-6]\\.[0-9] kB/s  0:0[0-9] left")))
         << shown;
     // The line is cleared when the transfer ends.
     EXPECT_EQ(shown.substr(shown.rfind('\r')), "\r\033[K") << shown;

@@ -7,12 +7,28 @@
 
 #include "emulator/Enclosure.h"
 
+inline bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// A CPU that powers up in its loader at the given rate.
+inline EnclosureConfig loaderAt(int baud, EnclosureConfig c = {}) {
+    c.startInLoader = true;
+    c.loaderBaud = baud;
+    return c;
+}
+
 // The host's end of a line to the emulated CPU, in virtual time: it jumps from one
-// thing the device does to the next, collecting what reaches it.
+// thing the device does to the next, collecting what reaches it. It starts at the
+// rate the CPU powers up at.
 struct Line {
-    explicit Line(EnclosureConfig config = {}) : device(config) {}
+    explicit Line(EnclosureConfig config = {}) : device(config) {
+        setBaud(config.startInLoader ? config.loaderBaud : 9600);
+    }
     void setBaud(int baud) { device.setHostBaud(baud, now); }
     void send(const std::string& bytes) { device.fromHost(bytes, now); }
+    bool ask(const std::string& bytes, const std::string& tail, int64_t limitUs = 1000000) {
+        send(bytes);
+        return waitFor(tail, limitUs);
+    }
     void run(int64_t us) { waitFor({}, us); }
     std::string take() { return std::exchange(received, {}); }
 

@@ -1,96 +1,98 @@
 #include <gtest/gtest.h>
 
-#include <stdexcept>
-
 #include "EngineHarness.h"
 
 namespace {
 
-const char* const SettingsKey = "Software\\ZQ Technologies\\Utility\\Kelvane\\STARTUP";
+const std::string Startup = "Software\\ZQ Technologies\\Utility\\Kelvane\\STARTUP";
 
 // A harness whose engine can be built again on the same settings, files and port,
 // as the program's next run would find them.
 struct ProgramRun : EngineHarness {
     explicit ProgramRun(std::string commandLine = {}) : EngineHarness({}, std::move(commandLine)) {}
     void load() { engine->lifecycle.Form_Load(); }
-    void restart() {
+    void restart(SettingsStore* other = nullptr) {
         engine.reset();  // the old engine lets go of the port and timers first
-        engine = std::make_unique<Engine>(port, host, dialogue, store, files, EngineSetup{});
+        engine = std::make_unique<Engine>(port, host, dialogue, other ? *other : store, files, EngineSetup{});
         load();
     }
-    void setting(const char* name, const char* text) { store.values[{SettingsKey, name}] = SettingValue::fromText(text); }
     bool loaderButtonsShown() { return ui().cmdSendIOSButton.visible() && ui().cmdEraseJournalButton.visible(); }
     bool checksumsShown() { return ui().txtFileChecksum.visible() && ui().lblAppChecksum.visible(); }
 };
 
-TEST(StartUp, FreshSettingsOpenTheAutoViewOnPortOneAt9600WithTheTerminalOn) {
-    ProgramRun r;
-    r.load();
-    Controls& ui = r.ui();
-    EXPECT_EQ(ui.cboPort.text(), "Com 1");
-    EXPECT_EQ(ui.cboBaud.text(), "9600");
-    EXPECT_TRUE(r.port.isOpen());  // terminal mode on keeps it open while idle
-    EXPECT_TRUE(ui.mnuTermModeOn.checked() && !ui.mnuTermModeOff.checked());
-    EXPECT_TRUE(ui.mnudefault.checked());
-    EXPECT_EQ(ui.frmKelvane.caption(), "Kelvane (Auto Mode)");
-    EXPECT_FALSE(r.loaderButtonsShown());
-    EXPECT_EQ(r.st().appExitCode, 6);
-    // Rule 3 without the development folder hides the maker-only set.
-    EXPECT_FALSE(ui.FrameSwitcherType.visible());
-    EXPECT_EQ(r.st().switcherType, "Tessin");
-    EXPECT_TRUE(r.dialogue.boxes.empty());
-}
-
 TEST(StartUp, MakerOnlySetFollowsTheStoredRuleThenTheDevelopmentFolder) {
-    const struct {
-        const char* rule;
-        bool folder;
-        bool shown;
-    } cases[] = {{nullptr, true, true}, {"0", true, false}, {"1", false, true}, {"7", false, false}};
-    for (const auto& c : cases) {
+    // Stored rule (none: the default), development folder present, set shown.
+    const std::tuple<const char*, bool, bool> cases[] = {
+        {nullptr, false, false}, {nullptr, true, true}, {"0", true, false}, {"1", false, true}, {"7", false, false}};
+    for (const auto& [rule, folder, shown] : cases) {
         ProgramRun r;
-        if (c.folder) r.files.addFolder("M:\\Development");
-        if (c.rule) r.setting("ShowZqOnlyObjects", c.rule);
-        r.setting("TessinFilePath", "c:\\tessin.img");
+        if (folder) r.files.addFolder("M:\\Development");
+        if (rule) r.store.values[{Startup, "ShowZqOnlyObjects"}] = SettingValue::fromText(rule);
+        r.store.values[{Startup, "TessinFilePath"}] = SettingValue::fromText("c:\\tessin.img");
         r.load();
-        EXPECT_EQ(r.ui().cmdCheckSumtxtButton.visible(), c.shown) << (c.rule ? c.rule : "none");
-        EXPECT_EQ(r.ui().txtUploadPath.text(), c.shown ? "c:\\tessin.img" : "");
+        EXPECT_EQ(r.ui().cmdCheckSumtxtButton.visible() && r.ui().FrameSwitcherType.visible(), shown)
+            << (rule ? rule : "none") << folder;
+        EXPECT_EQ(r.ui().txtUploadPath.text(), shown ? "c:\\tessin.img" : "");
+        EXPECT_EQ(r.st().switcherType, "Tessin");
     }
 }
 
-TEST(StartUp, ColourTerminalModeAndPathsSurviveARestart) {
+TEST(StartUp, ColourTerminalModeAndPathsSurviveARestartAndOnlyTheVersionIsStoredInNumbers) {
     ProgramRun r;
     r.load();
     r.engine->terminalMode.mnublackwhite_Click();
     r.engine->terminalMode.mnuTermModeOff_Click();
     r.ui().optHalcyn.select();
     r.ui().txtUploadPath.setText("c:\\halcyn.img");
+    const std::string program = "Software\\ZQ Technologies\\Utility\\Kelvane", version = program + "\\Version";
+    for (const auto& [key, value] : r.store.values)
+        EXPECT_EQ(value.type, key.first == version ? SettingValue::Type::Number : SettingValue::Type::Text)
+            << key.second;
+    for (const auto& [name, number] : {std::pair<std::string, int>{"major", 2}, {"minor", 2}, {"patch", 0}})
+        EXPECT_EQ(r.store.values.at({version, name}).number, number) << name;
+    EXPECT_EQ(r.store.text(program, "path"), "/opt/kelvane");
 
     r.restart();
-    EXPECT_TRUE(r.ui().mnublackwhite.checked());
+    EXPECT_TRUE(r.ui().mnublackwhite.checked() && r.ui().mnuTermModeOff.checked());
     EXPECT_EQ(r.ui().txtTerminal.backColor(), (Rgb{0, 0, 0}));
-    EXPECT_TRUE(r.ui().mnuTermModeOff.checked());
     EXPECT_FALSE(r.port.isOpen());
     r.ui().optHalcyn.select();
     EXPECT_EQ(r.ui().txtUploadPath.text(), "c:\\halcyn.img");
 }
 
-struct UnreadableSettings : MemorySettingsStore {
-    std::optional<SettingValue> read(const std::string&, const std::string&) override {
-        throw std::runtime_error("settings unreadable");
-    }
-};
-
 TEST(StartUp, AFailingStepEndsTheStartUpQuietlyWithoutClaimingSuccess) {
-    UnreadableSettings broken;
+    struct Unreadable : MemorySettingsStore {
+        std::optional<SettingValue> read(const std::string&, const std::string&) override {
+            throw std::runtime_error("settings unreadable");
+        }
+    } broken;
     ProgramRun r;
-    r.engine.reset();
-    r.engine = std::make_unique<Engine>(r.port, r.host, r.dialogue, broken, r.files, EngineSetup{});
-    r.load();
+    r.restart(&broken);
     EXPECT_TRUE(r.ui().cboPort.entries().empty());  // the later steps did not run
-    EXPECT_TRUE(r.dialogue.boxes.empty());
+    EXPECT_EQ(r.dialogue.shown(), "");
     r.engine->lifecycle.cmdExitButton_Click();
     EXPECT_EQ(r.host.exitCodes, std::vector<int>{6});
+}
+
+TEST(Settings, StoredValuesConvertOrFallBackToTheirDefaults) {
+    const auto text = SettingValue::fromText;
+    const auto number = SettingValue::fromNumber;
+    // Value name, what is stored, the field's value after loading.
+    const std::tuple<std::string, SettingValue, int> cases[] = {
+        {"PortNumber", text(" 7 "), 7},      {"PortNumber", text("-2"), -2},      {"PortNumber", text(""), 1},
+        {"PortNumber", text("3x"), 1},       {"PortNumber", text("70000"), 1},    {"PortNumber", number(6), 6},
+        {"PortNumber", text("99999999999999999999"), 1},                          {"ShowZqOnlyObjects", text("-"), 3},
+        {"trmOnOff", text("False"), 0},      {"trmOnOff", text("0"), 0},          {"trmOnOff", text("maybe"), 1},
+        {"trmOnOff", number(0), 0},
+    };
+    for (const auto& [name, stored, expected] : cases) {
+        EngineHarness h;
+        h.store.values[{Startup, name}] = stored;
+        h.engine->settings.LoadSettings();
+        const int actual = name == "PortNumber" ? h.st().portNumber
+                           : name == "trmOnOff" ? int(h.st().termMode) : h.st().showZqOnlyObjects;
+        EXPECT_EQ(actual, expected) << name << " = \"" << stored.text << "\"";
+    }
 }
 
 TEST(Views, ManualAndAutoSwapControlsAndTheAutoViewRechecksRestartUnlessNoReboot) {
@@ -102,12 +104,11 @@ TEST(Views, ManualAndAutoSwapControlsAndTheAutoViewRechecksRestartUnlessNoReboot
         r.ui().chkRestarttoApp.setChecked(false);
         r.engine->lifecycle.mnuManual_Click();
         EXPECT_EQ(r.ui().frmKelvane.caption(), "Kelvane (Manual Mode)");
-        EXPECT_TRUE(r.ui().mnuManual.checked() && !r.ui().mnuAuto.checked());
-        EXPECT_TRUE(r.loaderButtonsShown());
-        EXPECT_FALSE(r.checksumsShown());
+        EXPECT_TRUE(r.ui().mnuManual.checked() && !r.ui().mnuAuto.checked() && r.loaderButtonsShown() &&
+                    !r.checksumsShown());
         r.engine->lifecycle.mnuAuto_Click();
-        EXPECT_FALSE(r.loaderButtonsShown());
-        EXPECT_TRUE(r.checksumsShown());
+        EXPECT_EQ(r.ui().frmKelvane.caption(), "Kelvane (Auto Mode)");
+        EXPECT_TRUE(!r.loaderButtonsShown() && r.checksumsShown());
         EXPECT_EQ(r.ui().chkRestarttoApp.checked(), !r.st().noReboot) << commandLine;
     }
 }
@@ -119,23 +120,89 @@ TEST(Closing, EveryClosingPathEndsTheProcessOnceWithTheCurrentCode) {
     r.dialogue.viewerOpen = true;
     r.engine->lifecycle.cmdExitButton_Click();
     EXPECT_EQ(r.host.exitCodes, std::vector<int>{6});
-    EXPECT_FALSE(r.port.isOpen());
-    EXPECT_FALSE(r.dialogue.aboutOpen || r.dialogue.viewerOpen);
+    EXPECT_FALSE(r.port.isOpen() || r.dialogue.aboutOpen || r.dialogue.viewerOpen);
     // A second close (the menu, a signal) finds the process already ending.
     r.unloaded = false;
     r.engine->lifecycle.mnuExit_Click();
     EXPECT_EQ(r.host.exitCodes, std::vector<int>{6});
 }
 
-TEST(Closing, AnUnattendedRunWritesItsLogOnceWhenTheWindowCloses) {
-    ProgramRun r("c:\\missing.img -auto -o c:\\logs\\run.txt");
+TEST(Closing, AnUnattendedRunUploadsThroughComOneAndWritesItsLogOnceWhenTheWindowCloses) {
+    ProgramRun r("c:\\not-an-image.img -auto -o c:\\logs\\run.txt");
+    r.files.put("c:\\not-an-image.img", "// ZQ Encoded Image Fil\r\n");
     r.load();
+    r.ui().cboPort.setText("Com 4");
     r.engine->lifecycle.cmdExitButton_GotFocus();
-    EXPECT_EQ(r.host.exitCodes, std::vector<int>{7});
+    EXPECT_EQ(r.ui().cboPort.text(), "Com 1");
+    EXPECT_EQ(r.host.exitCodes, std::vector<int>{5});  // the upload ran and found no image file
     const std::string log = r.files.get("c:\\logs\\run.txt");
     EXPECT_EQ(log.rfind("AppCode Upload Started: 10:11  06/12/2026\r\n", 0), 0u) << log;
-    EXPECT_NE(log.find("Error # 7"), std::string::npos) << log;
+    EXPECT_NE(log.find("\r\nAppcode path, filename and version: c:\\not-an-image.img\r\n\r\n"), std::string::npos);
+    EXPECT_NE(log.find("\r\nError # 5\r\nNot a valid Appcode file"), std::string::npos) << log;
+    EXPECT_TRUE(r.port.writes.empty());  // the file is refused before the device is spoken to
     EXPECT_EQ(log.find("AppCode Upload Done:"), log.rfind("AppCode Upload Done:"));
+}
+
+TEST(OutputLog, EntriesAreJoinedByCrLfAndTheFileIsClosedByTheEndLine) {
+    EngineHarness h;
+    h.st().logText = "Started\r\n";
+    h.engine->log.AppendLog("first");
+    h.engine->log.AppendLog(std::string("\0\xAE\xFF", 3));
+    h.st().outputFile = "c:\\Kelvane.txt";
+    h.engine->log.WriteLogFile();
+    EXPECT_EQ(h.files.get("c:\\Kelvane.txt"), "Started\r\n\r\nfirst\r\n" + std::string("\0\xAE\xFF", 3) +
+                                                  "\r\n\r\nAppCode Upload Done: 10:11  06/12/2026\r\n\r\n\r\n");
+    EXPECT_TRUE(h.files.created.empty() && h.host.warnings.empty());
+}
+
+TEST(OutputLog, NamesAreNormalisedForEachPathStyle) {
+    const std::tuple<bool, std::string, std::string> cases[] = {
+        {false, "run", "C:\\run.txt"},                 {false, "  run.log  ", "C:\\run.log"},
+        {false, "\\logs\\run", "C:\\logs\\run.txt"},
+        {false, "\\\\server\\share\\run.txt", "C:\\server\\share\\run.txt"},
+        {false, "d:run.txt", "d:run.txt"},             {false, "logs.d\\run", "logs.d\\run.txt"},
+        {false, "/tmp/run", "C:\\/tmp/run.txt"},  // "/" is no separator there
+        {true, "/tmp/Logs.d/Run", "/tmp/Logs.d/Run.txt"}, {true, " /tmp/Run.LOG ", "/tmp/Run.LOG"},
+        {true, "Run", "C:\\Run.txt"},                   {true, "logs/run", "logs/run.txt"},
+        {true, "c:\\Kelvane.txt", "c:\\Kelvane.txt"},
+    };
+    for (const auto& [posix, given, written] : cases) {
+        EngineHarness h;
+        h.files.posix = posix;
+        h.st().outputFile = given;
+        h.engine->log.WriteLogFile();
+        h.engine->log.WriteLogFile();  // the stored name is final
+        EXPECT_EQ(h.st().outputFile, written) << given;
+        EXPECT_TRUE(h.files.has(written)) << given;
+    }
+}
+
+TEST(OutputLog, MissingFoldersAreMadeOutermostFirstButNeverADriveRoot) {
+    EngineHarness h;
+    h.files.addFolder("C:\\a");
+    for (const char* name : {"C:\\a\\b\\c\\run.txt", "C:\\run.txt", "ab\\run.txt", "d:sub\\run.txt"}) {
+        h.st().outputFile = name;
+        h.engine->log.WriteLogFile();
+    }
+    EXPECT_EQ(h.files.created, (std::vector<std::string>{"C:\\a\\b", "C:\\a\\b\\c", "d:sub"}));
+
+    EngineHarness p;
+    p.files.posix = true;
+    p.st().outputFile = "/var/Logs/run.txt";
+    p.engine->log.WriteLogFile();
+    EXPECT_EQ(p.files.created, (std::vector<std::string>{"/var", "/var/Logs"}));
+}
+
+TEST(OutputLog, AFileThatCannotBeWrittenIsReportedOnceAndTheExitCodeStays) {
+    EngineHarness h;
+    h.files.refuseFolders = true;
+    h.files.readOnly.insert(h.files.key("C:\\locked\\run.txt"));
+    h.st().appExitCode = 2;
+    h.st().outputFile = "\\locked\\run";
+    h.engine->log.WriteLogFile();
+    EXPECT_EQ(h.host.warnings,
+              std::vector<std::string>{"The log file C:\\locked\\run.txt could not be written: read-only"});
+    EXPECT_EQ(h.st().appExitCode, 2);
 }
 
 }  // namespace

@@ -1,9 +1,7 @@
 #pragma once
 
-#include <functional>
 #include <map>
-#include <memory>
-#include <string>
+#include <utility>
 
 #include "EngineHarness.h"
 
@@ -14,14 +12,8 @@ public:
     explicit ScriptedLine(VirtualHost& host) : host_(host) {}
 
     bool isOpen() const override { return open_; }
-    void open() override {
-        open_ = true;
-        ++opens;
-    }
-    void close() override {
-        open_ = false;
-        input_.clear();
-    }
+    void open() override { open_ = true; ++opens; }
+    void close() override { open_ = false; input_.clear(); }
     void choosePort(int number) override { port = number; }
     void setSettings(const std::string& s) override { settings = s.empty() ? settings : s; }
     void write(const std::string& bytes) override {
@@ -30,10 +22,7 @@ public:
         if (onWrite) onWrite(bytes);
     }
     std::string read(int maxChars) override {
-        if (failNextRead) {
-            failNextRead = false;
-            throw HostError(ErrorNumber::DeviceIoError, "line went away");
-        }
+        if (std::exchange(failNextRead, false)) throw HostError(ErrorNumber::DeviceIoError, "line went away");
         const std::string out = input_.substr(0, maxChars > 0 ? size_t(maxChars) : std::string::npos);
         input_.erase(0, out.size());
         return out;
@@ -72,9 +61,11 @@ private:
     std::string input_;
 };
 
-// An engine on a scripted line: selectors filled, Com 1 at 9600 baud.
-struct ScriptedEngine {
+// An engine on a scripted line (the harness's own line stays unused): selectors
+// filled, Com 1 at 9600 baud.
+struct ScriptedEngine : EngineHarness {
     explicit ScriptedEngine(bool termMode = true) : line(host) {
+        engine.reset();  // the harness's engine lets go of the host first
         engine = std::make_unique<Engine>(line, host, dialogue, store, files, EngineSetup{});
         st().termMode = termMode;
         engine->selectors.FillPortAndBaudLists();
@@ -82,20 +73,11 @@ struct ScriptedEngine {
         engine->selectors.ShowPortNumber();
         engine->selectors.SetBaud9600();
     }
-    State& st() { return engine->state; }
-    Controls& ui() { return engine->ui; }
-    CommandChannel& ch() { return engine->channel; }
-    void uploading() {  // as the upload driver locks the window
-        st().uploadBusy = true;
-        ui().cmdStartUploadButton.setEnabled(false);
-    }
-    double seconds() const { return double(host.nowUs()) / 1e6; }
-    void runFor(double s) { host.runUntil(host.nowUs() + int64_t(s * 1e6)); }
+    ~ScriptedEngine() { engine.reset(); }  // before the line it holds goes
+    // As the upload driver locks the window.
+    void uploading() { st().uploadBusy = true; ui().cmdStartUploadButton.setEnabled(false); }
+    // How long a step took, in seconds of virtual time.
+    double timed(const std::function<void()>& step) { return double(tookUs(step)) / 1e6; }
 
-    VirtualHost host;
     ScriptedLine line;
-    FakeDialogue dialogue;
-    MemorySettingsStore store;
-    MemoryFileSystem files;
-    std::unique_ptr<Engine> engine;
 };

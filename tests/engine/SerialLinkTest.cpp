@@ -7,31 +7,25 @@ namespace {
 TEST(Selectors, OnlyExactTextsApplyEverythingElseIsPutBack) {
     ScriptedEngine e;
     e.ui().cboPort.setText("Com 3");
-    EXPECT_EQ(e.line.port, 3);
     EXPECT_EQ(e.store.text(Settings::SettingsKey, "PortNumber"), "3");
-    for (const char* typed : {"com 3", "COM3", "C"}) {
+    for (const char* typed : {"COM3", "C"}) {
         e.ui().cboPort.setText(typed);
-        EXPECT_EQ(e.ui().cboPort.text(), "Com 3") << typed;
-        EXPECT_TRUE(e.line.isOpen()) << typed;
+        EXPECT_TRUE(e.ui().cboPort.text() == "Com 3" && e.line.isOpen() && e.line.port == 3) << typed;
     }
     e.ui().cboBaud.setText("38400");
     const int opens = e.line.opens;
     e.ui().cboBaud.setText("4800");
-    EXPECT_EQ(e.ui().cboBaud.text(), "38400");
-    EXPECT_EQ(e.line.settings, "38400,n,8,1");
+    EXPECT_EQ(e.ui().cboBaud.text() + " " + e.line.settings, "38400 38400,n,8,1");
     EXPECT_GT(e.line.opens, opens);  // the current settings were applied again
-
     e.ui().cboPort.setText("None");
-    EXPECT_FALSE(e.line.isOpen());
-    EXPECT_EQ(e.ui().cboPort.look(), Look::NoPort);
-    EXPECT_EQ(e.st().portNumber, 3);
+    EXPECT_EQ(e.st().portNumber, 3);  // remembered for when a port is chosen again
 }
 
 TEST(ReceiveHandler, LoneHighBitDotBecomesADotOtherBytesPassUnchanged) {
     ScriptedEngine e;
     e.line.reply("\xAE");
     e.line.reply(std::string("a\xAE\0\xFF", 4), 2000);
-    e.runFor(0.01);
+    e.runFor(10000);
     EXPECT_EQ(e.st().receiveBuffer, std::string(".a\xAE\0\xFF", 5));
     EXPECT_EQ(e.ui().txtTerminal.text(), e.st().receiveBuffer);
 
@@ -39,32 +33,29 @@ TEST(ReceiveHandler, LoneHighBitDotBecomesADotOtherBytesPassUnchanged) {
     e.uploading();
     e.st().outputToFile = e.st().transferActive = true;
     e.line.reply("\xAE\r\xAE\r");
-    e.runFor(0.01);
+    e.runFor(10000);
     EXPECT_EQ(e.st().logText, ".\r.\r");
     EXPECT_EQ(e.st().receiveBuffer, std::string(".a\xAE\0\xFF", 5));
 }
 
-TEST(ReceiveHandler, FullPaneDropsItsOldest399AndTheBuffer) {
+TEST(ReceiveHandler, AFullPaneDropsItsOldest399AndTheBufferAndAFailedReadClearsEverything) {
     ScriptedEngine e;
     std::string full(6000, 'p');
     full[399] = 'K';
     e.ui().txtTerminal.setText(full);
     e.st().receiveBuffer = "IOS>";
     e.line.reply("new");
-    e.runFor(0.01);
+    e.runFor(10000);
     EXPECT_EQ(e.ui().txtTerminal.text(), "K" + std::string(5600, 'p') + "new");
     EXPECT_EQ(e.st().receiveBuffer, "");
-    EXPECT_EQ(e.ch().TrimmedChars(), 399);
-}
+    EXPECT_EQ(e.engine->channel.TrimmedChars(), 399);
 
-TEST(ReceiveHandler, ReadFailurePressesStopAndClearsEverything) {
-    ScriptedEngine e;
-    e.ui().txtTerminal.setText("old");
+    // A line that went away presses Stop and clears the pane and the buffer.
+    e.st().receiveBuffer = "IOS>";
     e.line.failNextRead = true;
     e.line.reply("lost");
-    e.runFor(0.01);
-    EXPECT_TRUE(e.st().commFailed && e.st().stopRequested);
-    EXPECT_TRUE(e.ui().Timer1.enabled());
+    e.runFor(10000);
+    EXPECT_TRUE(e.st().commFailed && e.st().stopRequested && e.ui().Timer1.enabled());
     EXPECT_EQ(e.ui().txtTerminal.text() + e.st().receiveBuffer, "");
 }
 
@@ -72,34 +63,35 @@ TEST(SendText, TerminalOffOpensThePortForAboutATenthOfASecond) {
     ScriptedEngine e(false);
     e.line.answer({{"X\r\n", "late"}}, 300000);
     std::string text = "X\r\n";
-    const double start = e.seconds();
-    e.ch().SendText(text);
-    EXPECT_EQ(e.line.written, "X\r\n");
-    EXPECT_NEAR(e.seconds() - start, 0.1, 0.02);
+    EXPECT_NEAR(e.timed([&] { e.engine->channel.SendText(text); }), 0.1, 0.02);
     EXPECT_FALSE(e.line.isOpen() || e.st().termMode);
-    e.runFor(0.5);
-    EXPECT_EQ(e.st().receiveBuffer, "");
+    e.runFor(500000);
+    EXPECT_EQ(e.line.written + "|" + e.st().receiveBuffer, "X\r\n|");
+}
+
+TEST(TerminalKeys, EachKeyIsOneByteOnTheLineAndNothingGoesOutDuringAnUpload) {
+    ScriptedEngine e;
+    // No byte stands for the last two.
+    for (int k : {int('I'), 3, 0xAE, 0x141, -1}) e.engine->terminal.txtTerminal_KeyPress(static_cast<int16_t>(k));
+    e.uploading();
+    e.engine->terminal.txtTerminal_KeyPress('x');
+    EXPECT_EQ(e.line.written, "I\x03\xAE");
 }
 
 TEST(Waits, MarksRoundHalvesToEvenAndPromptWaitsEndAsTheyShould) {
     ScriptedEngine e;
-    e.host.setNowUs(36000500000);
-    e.ch().MarkTime();
-    EXPECT_EQ(e.st().timerStart, 36000);
-    e.host.setNowUs(36001500000);
-    e.ch().MarkTime();
-    EXPECT_EQ(e.st().timerStart, 36002);
+    for (auto [us, whole] : {std::pair{36000500000LL, 36000}, {36001500000LL, 36002}}) {
+        e.host.setNowUs(us);
+        e.engine->channel.MarkTime();
+        EXPECT_EQ(e.st().timerStart, whole);
+    }
 
     for (const char* end : {"IOS>", "IOS> ", "OS> ", "x", "01KwgTHs837mRyuLdXsZBov64 :"}) {
         e.st().receiveBuffer = std::string("..") + end;
-        const int64_t start = e.host.nowUs();
-        e.ch().WaitForPrompt();
-        EXPECT_EQ(e.host.nowUs(), start) << end;
+        EXPECT_EQ(e.timed([&] { e.engine->channel.WaitForPrompt(); }), 0) << end;
     }
-    e.st().receiveBuffer = "IOS";  // nothing yet: a little over the second
-    e.ch().MarkTime();
-    e.ch().WaitForPrompt();
-    EXPECT_NEAR(e.seconds() - 36001.5, 1.5, 0.02);
+    e.st().receiveBuffer = "IOS";  // nothing yet: until a little over the marked second
+    EXPECT_NEAR(e.timed([&] { e.engine->channel.MarkTime(); e.engine->channel.WaitForPrompt(); }), 1.5, 0.02);
 }
 
 TEST(Recovery, ProdsAnswersTheChallengeAndNeverRunsTwiceAtOnce) {
@@ -107,9 +99,66 @@ TEST(Recovery, ProdsAnswersTheChallengeAndNeverRunsTwiceAtOnce) {
     e.st().transferActive = true;
     e.line.answer({{"\r\nX", "01KwgTHs837RyuLdXsZBov64: "}});
     e.engine->stopAbort.cmdStopUploadButton_Click();
-    e.runFor(8);  // the recovery outlasts the timer's period
+    // A second click does not put the recovery off; the recovery outlasts the timer's
+    // period, and runs to its end within this wait.
+    e.host.after(1500000, [&] { e.engine->stopAbort.cmdStopUploadButton_Click(); });
+    e.runFor(2100000);
     EXPECT_EQ(e.line.written, "\r\nX01KwgTHs837RyuLdXsZBov64\r\n");
     EXPECT_FALSE(e.st().transferActive || e.ui().Timer1.enabled());
+}
+
+const std::string FileMessage = "Error # 7\r\nFile Not found\r\nCheck File to Upload\r\nPath Information ";
+
+// A failure on an open Com 2 with a log file; the exit code is recorded when the box shows.
+struct Reported : EngineHarness {
+    Reported(int number, int16_t portNumber, bool autoMode = false, const std::string& reason = {}) {
+        ui().cboPort.setText("Com 2");
+        port.open();
+        st().portNumber = portNumber;
+        st().outputToFile = true;
+        st().autoMode = autoMode;
+        dialogue.onBox = [this] { codeAtBox = st().appExitCode; };
+        engine->errors.ReportError(number, reason);
+    }
+    int codeAtBox = -1;
+};
+
+TEST(ErrorReporter, EachFailureHasItsMessageAndExitCodeAndAPortFailureLeavesNoPort) {
+    const std::string noCom = "Error # 3\r\nNo Com ";
+    const std::string inUse = "Error # 3\r\nThe Serial port is in use\r\nby another Program or Device\r\n"
+                              "Shut Down the Offending Program\r\n or Change the Com Port Settings";
+    // Number, port, unattended, message, exit code.
+    const std::tuple<int, int16_t, bool, std::string, int> cases[] = {
+        {52, 2, false, FileMessage, 7}, {53, 2, false, FileMessage, 7}, {75, 2, false, FileMessage, 7},
+        {76, 2, false, FileMessage, 7}, {53, 2, true, FileMessage, 7},  // an unattended run only logs it
+        {8002, 1, false, noCom + "1  Found, \r\nTry setting to Com 2", 3},
+        {8002, 2, false, noCom + "2  Found, \r\nTry setting to Com 1", 3},
+        {8002, 5, false, noCom + "5 Found, \r\nTry setting to another Port", 3},
+        {8002, 0, false, "", 3},  // no port at all: no message, yet no port either
+        {8005, 2, false, inUse, 3},
+    };
+    for (const auto& [number, portNumber, autoMode, message, exitCode] : cases) {
+        SCOPED_TRACE(std::to_string(number) + " on " + std::to_string(portNumber));
+        Reported r(number, portNumber, autoMode);
+        const bool shown = !autoMode && !message.empty();
+        EXPECT_EQ(r.outcome(), (shown ? "[Kelvane: " + message + "]" : "") + " log:" +
+                                   (message.empty() ? "" : "\r\n" + message) + " exit:" + std::to_string(exitCode));
+        EXPECT_EQ(r.codeAtBox, shown ? 0 : -1);  // the exit code changes only after the box
+        // A port failure leaves no port: "None", in the no-port look, closed.
+        EXPECT_EQ(r.ui().cboPort.text() + (r.ui().cboPort.look() == Look::NoPort ? " look" : "") +
+                      (r.port.isOpen() ? " open" : ""), exitCode == 3 ? "None look" : "Com 2 open");
+    }
+}
+
+TEST(ErrorReporter, OtherFailuresAreUnexpectedWithTheHostsReasonBelow) {
+    Reported manual(380, 2);
+    // The manual log keeps the first line only, and the port is kept.
+    EXPECT_EQ(manual.outcome(), "[Kelvane: Error # 380\r\nUnexpected Error] log:\r\nError # 380 exit:6");
+    EXPECT_EQ(manual.ui().cboPort.text(), "Com 2");
+    EXPECT_EQ(Reported(70, 2, false, "/dev/ttyUSB0: Permission denied").dialogue.shown(),
+              "[Kelvane: Error # 70\r\nUnexpected Error\r\n/dev/ttyUSB0: Permission denied]");
+    EXPECT_EQ(Reported(-2147467259, 2, true, "gone").outcome(),
+              " log:\r\nError # -2147467259\r\nUnexpected Error\r\ngone exit:6");
 }
 
 }  // namespace

@@ -14,8 +14,8 @@
 #include "gui/WidgetDialogue.h"
 
 // The real window and dialogues over the engine on the test fakes: virtual time, the
-// emulated enclosure behind an in-memory port, settings and files in memory. A message
-// box is answered with OK as soon as it is up.
+// emulated enclosure behind an in-memory port, settings and files in memory. The window
+// is loaded and shown; a message box is answered with OK as soon as it is up.
 struct GuiHarness {
     explicit GuiHarness(std::string commandLine = {}, EnclosureConfig config = {})
         : device(config), port(host, device), dialogue([](const std::string& p) { return QString::fromStdString(p); }, false) {
@@ -25,10 +25,6 @@ struct GuiHarness {
             if (QWidget* box = QApplication::activeModalWidget()) box->close();
         });
         boxCloser.start(5);
-    }
-    ~GuiHarness() { window.reset(); }
-
-    void start() {
         window->start();
         settle();
     }

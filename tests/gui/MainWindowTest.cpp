@@ -48,7 +48,6 @@ TEST(MainWindow, EveryControlIsAWidgetNamedAfterItWithItsCaptionToolTipAndGroup)
 
 TEST(MainWindow, MenuTreeHasItsCaptionsAndTicks) {
     GuiHarness g;
-    g.start();
     QStringList top, terminal;
     for (QAction* a : g.window->menuBar()->actions()) top << a->objectName() + "=" + a->text();
     for (QAction* a : g.action("mnuTerminalOptions")->menu()->actions())
@@ -70,7 +69,6 @@ TEST(MainWindow, MenuTreeHasItsCaptionsAndTicks) {
 
 TEST(MainWindow, TabMovesThroughTheVisibleControlsInTheTableOrder) {
     GuiHarness g;
-    g.start();
     g.window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(g.window.get()));
     ASSERT_EQ(focusedControl(), "cmdExitButton");
@@ -86,7 +84,6 @@ TEST(MainWindow, TabMovesThroughTheVisibleControlsInTheTableOrder) {
 
 TEST(MainWindow, SelectorsAndThePathBoxTakeTypingAndChoicesThroughTheEngine) {
     GuiHarness g;
-    g.start();
     auto* ports = g.find<QComboBox>("cboPort");
     ASSERT_EQ(ports->count(), 10);
     QTest::keyClicks(ports->lineEdit(), "com 3");  // no entry: replaced at once

@@ -1,38 +1,21 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
-#include <QFile>
-#include <QLabel>
-#include <QTemporaryDir>
 #include <csignal>
 
 #include "GuiHarness.h"
+#include "TemporaryHome.h"
 #include "emulator/model/SampleImage.h"
 #include "gui/AboutBox.h"
 #include "host/SignalBridge.h"
 
-namespace {
-
-// A CPU waiting in its loader at the upload rate.
-EnclosureConfig loaderReady() {
-    EnclosureConfig c;
-    c.startInLoader = true;
-    c.loaderBaud = 57600;
-    return c;
-}
-
 TEST(AboutBox, OffersTheSystemToolOnlyWhereOneIsInstalled) {
-    QTemporaryDir bin;
-    const QByteArray path = qgetenv("PATH");
-    qputenv("PATH", bin.path().toLocal8Bit());
+    TemporaryHome bin;
+    bin.set("PATH", bin.root());
     EXPECT_TRUE(AboutBox().findChild<QWidget*>("cmdSysInfo")->isHidden());
-    QFile tool(bin.path() + "/hardinfo");
-    ASSERT_TRUE(tool.open(QIODevice::WriteOnly));
-    tool.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
-    AboutBox about;
-    EXPECT_FALSE(about.findChild<QWidget*>("cmdSysInfo")->isHidden());
-    EXPECT_EQ(about.findChild<QLabel*>("lblVersion")->text(), "Version 2.2.0");
-    qputenv("PATH", path);
+    WriteFile(bin.file("hardinfo"), "");
+    std::filesystem::permissions(bin.file("hardinfo"), std::filesystem::perms::owner_all);
+    EXPECT_FALSE(AboutBox().findChild<QWidget*>("cmdSysInfo")->isHidden());
 }
 
 TEST(FileDialog, FiltersBecomeTheHostsWithEveryFileMatchingStarDotStar) {
@@ -43,9 +26,11 @@ TEST(FileDialog, FiltersBecomeTheHostsWithEveryFileMatchingStarDotStar) {
 }
 
 TEST(Closing, ACloseDuringAnUploadStopsItAndThenEndsTheProgram) {
-    GuiHarness g({}, loaderReady());
+    EnclosureConfig loaderReady;  // waiting at the upload rate
+    loaderReady.startInLoader = true;
+    loaderReady.loaderBaud = 57600;
+    GuiHarness g({}, loaderReady);
     g.files.put("c:\\app.img", makeSampleImage(64 * 1024, true, false));
-    g.start();
     g.ui().txtUploadPath.setText("c:\\app.img");
     bool refused = false;
     g.host.after(3'000'000, [&] {
@@ -71,5 +56,3 @@ TEST(SignalBridge, ATerminationSignalArrivesOnTheEventLoop) {
     }
     EXPECT_GE(calls, 1);
 }
-
-}  // namespace

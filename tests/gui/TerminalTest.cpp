@@ -9,10 +9,12 @@
 
 namespace {
 
-TEST(TerminalPane, TypedKeysGoToThePortOneByteEachAndAreNotShown) {
+struct TerminalPaneWidget : ::testing::Test {
     GuiHarness g;
-    g.start();
-    auto* pane = g.find<QPlainTextEdit>("txtTerminal");
+    QPlainTextEdit* pane = g.find<QPlainTextEdit>("txtTerminal");
+};
+
+TEST_F(TerminalPaneWidget, TypedKeysGoToThePortOneByteEachAndAreNotShown) {
     ASSERT_TRUE(g.port.isOpen());
     g.port.writes.clear();
     QTest::keyClicks(pane, "IOS");
@@ -27,10 +29,7 @@ TEST(TerminalPane, TypedKeysGoToThePortOneByteEachAndAreNotShown) {
     EXPECT_EQ(metrics.horizontalAdvance('i'), metrics.horizontalAdvance('W'));
 }
 
-TEST(TerminalPane, ShowsTheLinesBytesAndFollowsTheNewestText) {
-    GuiHarness g;
-    g.start();
-    auto* pane = g.find<QPlainTextEdit>("txtTerminal");
+TEST_F(TerminalPaneWidget, ShowsTheLinesBytesAndFollowsTheNewestText) {
     for (const char* chunk : {"IOS>\r\nCHECKSUM: \xAE", "\xFF\r", "\nnext"}) g.ui().txtTerminal.appendText(chunk);
     EXPECT_EQ(pane->toPlainText(), QString::fromUtf8("IOS>\nCHECKSUM: \u00AE\u00FF\nnext"));
     for (int i = 0; i < 200; ++i) g.ui().txtTerminal.appendText("line\r\n");
@@ -41,10 +40,7 @@ TEST(TerminalPane, ShowsTheLinesBytesAndFollowsTheNewestText) {
     EXPECT_EQ(pane->toPlainText(), "fresh");
 }
 
-TEST(TerminalPane, ShiftF1TogglesTheMakerSetAndTheTerminalTakesItsRoom) {
-    GuiHarness g;
-    g.start();
-    auto* pane = g.find<QPlainTextEdit>("txtTerminal");
+TEST_F(TerminalPaneWidget, ShiftF1TogglesTheMakerSetAndTheTerminalTakesItsRoom) {
     QWidget* frame = g.find("Frame1");
     const int tall = frame->height();
     QTest::keyClick(pane, Qt::Key_F1, Qt::ShiftModifier);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -10,6 +11,13 @@
 #include "VirtualHost.h"
 #include "app/Engine.h"
 #include "emulator/Enclosure.h"
+
+// The enclosure's switches, set in place: enclosure([](auto& c) { c.silent = true; }).
+inline EnclosureConfig enclosure(const std::function<void(EnclosureConfig&)>& set) {
+    EnclosureConfig c;
+    set(c);
+    return c;
+}
 
 // An engine on fakes: virtual time, an in-memory port wired to the emulated
 // enclosure, recorded dialogues, settings and files in memory. The window's close
@@ -34,6 +42,25 @@ struct EngineHarness {
 
     // Waits in virtual time, letting the device answer.
     void runFor(int64_t us) { host.runUntil(host.nowUs() + us); }
+    // Started up and inside an upload: the window locked, the port open.
+    void startUpload() {
+        engine->lifecycle.Form_Load();
+        engine->upload.PrepareUpload();
+    }
+    // How long a step took, in microseconds of virtual time.
+    int64_t tookUs(const std::function<void()>& step) {
+        const int64_t t0 = host.nowUs();
+        step();
+        return host.nowUs() - t0;
+    }
+    // Everything the host sent to the device.
+    const std::string& sent() const { return device.hostBytes(); }
+    // What the user and a calling script are told: the boxes shown, the log so far and
+    // the exit code.
+    std::string outcome() const {
+        const State& s = engine->state;
+        return dialogue.shown() + " log:" + s.logText + " exit:" + std::to_string(s.appExitCode);
+    }
 
     VirtualHost host;
     Enclosure device;

@@ -35,6 +35,13 @@ public:
         if (onClose) onClose();
     }
 
+    // Every box so far, as "[title: text]" one after another.
+    std::string shown() const {
+        std::string all;
+        for (const Box& box : boxes) all += "[" + box.title + ": " + box.text + "]";
+        return all;
+    }
+
     std::vector<Box> boxes;
     std::function<void()> onBox;
     std::vector<FileDialogRequest> fileRequests;

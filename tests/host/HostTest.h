@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include "app/HostError.h"
+#include "host/QtHost.h"
+
+// The one application object of this test program, made on first use.
+inline QCoreApplication& testApplication() {
+    static int argc = 1;
+    static char name[] = "host_tests";
+    static char* argv[] = {name, nullptr};
+    if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+    return *QCoreApplication::instance();
+}
+
+// The error number a call fails with, or 0.
+template <class Call>
+int errorOf(Call&& call) {
+    try {
+        call();
+    } catch (const HostError& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+// Yields until done holds, or a generous bound passes (so a fault fails, not hangs).
+template <class Done>
+bool pumpUntil(QtHost& host, Done done, int limitMs = 3000) {
+    QElapsedTimer guard;
+    guard.start();
+    while (!done() && guard.elapsed() < limitMs) host.yield();
+    return done();
+}
