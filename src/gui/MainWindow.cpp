@@ -189,7 +189,9 @@ void MainWindow::buildLayout() {
     makerButtons->addWidget(w(ui_.cmdMagicWordButton), 1, 0);
     makerButtons->addWidget(w(ui_.cmdConfirmationKey), 0, 1, 2, 1);
     makerButtons->addWidget(w(ui_.cmdCheckSumtxtButton), 0, 2, 2, 1);
-    for (const Control* b : {&ui_.cmdConfirmationKey, &ui_.cmdCheckSumtxtButton})
+    // All four fill the row's height, so their edges line up with the models' frame.
+    for (const Control* b : {&ui_.cmdSplashButton, &ui_.cmdMagicWordButton, &ui_.cmdConfirmationKey,
+                             &ui_.cmdCheckSumtxtButton})
         w(*b)->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
     auto* makerRow = new QHBoxLayout;
     makerRow->addWidget(w(ui_.FrameSwitcherType), 1);
