@@ -16,7 +16,7 @@ namespace {
 
 // Long enough that an idle wait costs next to nothing, short enough that a polling
 // loop notices its time limit at once.
-constexpr int WakeMs = 10;
+constexpr int WakeMs = 25;
 
 }  // namespace
 
