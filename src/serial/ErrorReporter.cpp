@@ -44,29 +44,30 @@ std::string errorLine(int number) { return ErrorLineHead + std::to_string(number
 
 }  // namespace
 
+void ErrorReporter::DeliverMessage(const std::string& message) {
+    const State& s = k_.state;
+    if (s.autoMode) {
+        k_.log.AppendLog(message);
+        return;
+    }
+    if (s.outputToFile) k_.log.AppendLog(message);
+    k_.dialogue.messageBox(message, Version::Title);
+}
+
 void ErrorReporter::ReportError(int errorNumber, const std::string& reason) {
     State& s = k_.state;
-    // In an unattended run nobody is there to close a box: the log is the only report.
-    const auto deliver = [this, &s](const std::string& message) {
-        if (s.autoMode) {
-            k_.log.AppendLog(message);
-            return;
-        }
-        if (s.outputToFile) k_.log.AppendLog(message);
-        k_.dialogue.messageBox(message, Version::Title);
-    };
 
     switch (errorNumber) {
     case ErrorNumber::BadFileName:
     case ErrorNumber::FileNotFound:
     case ErrorNumber::PathFileAccess:
     case ErrorNumber::PathNotFound:
-        deliver(joined({errorLine(FileExitCode), FileNotFound, CheckFile, PathInformation}));
+        DeliverMessage(joined({errorLine(FileExitCode), FileNotFound, CheckFile, PathInformation}));
         s.appExitCode = FileExitCode;
         return;
 
     case ErrorNumber::PortInUse:
-        deliver(joined({errorLine(PortExitCode), PortInUse, ByAnotherProgram, ShutDownOffender, OrChangePort}));
+        DeliverMessage(joined({errorLine(PortExitCode), PortInUse, ByAnotherProgram, ShutDownOffender, OrChangePort}));
         k_.ui.cboPort.setText(NoPort);
         k_.ui.cboPort.setLook(Look::NoPort);
         if (k_.port.isOpen()) k_.port.close();
@@ -75,11 +76,11 @@ void ErrorReporter::ReportError(int errorNumber, const std::string& reason) {
 
     case ErrorNumber::NoSuchPort:
         if (s.portNumber == 1)
-            deliver(joined({errorLine(PortExitCode), NoCom1, TryCom2}));
+            DeliverMessage(joined({errorLine(PortExitCode), NoCom1, TryCom2}));
         else if (s.portNumber == 2)
-            deliver(joined({errorLine(PortExitCode), NoCom2, TryCom1}));
+            DeliverMessage(joined({errorLine(PortExitCode), NoCom2, TryCom1}));
         else if (s.portNumber > 2)
-            deliver(joined({errorLine(PortExitCode), NoComHead + std::to_string(s.portNumber) + NoComTail,
+            DeliverMessage(joined({errorLine(PortExitCode), NoComHead + std::to_string(s.portNumber) + NoComTail,
                             TryAnotherPort}));
         k_.ui.cboPort.setText(NoPort);
         s.appExitCode = PortExitCode;

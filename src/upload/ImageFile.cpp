@@ -74,5 +74,5 @@ void ImageFile::GetImageChecksum() {
     if (given.empty()) return;
     s.appExitCode = 1;
     s.stopRequested = true;
-    k_.upload.ShowMessage(MismatchMessage);
+    k_.errors.DeliverMessage(MismatchMessage);
 }

@@ -17,7 +17,7 @@ void StopAbort::AbortUpload() {
     if (k_.port.isOpen()) k_.port.write(LoaderTexts::WakeCommand);
     k_.channel.DoEvents();
     if (!s.autoMode) k_.channel.DoEvents();
-    k_.upload.ShowMessage(s.commFailed ? CommFailedMessage : AbortedMessage);
+    k_.errors.DeliverMessage(s.commFailed ? CommFailedMessage : AbortedMessage);
     if (!s.autoMode) k_.channel.DoEvents();
     k_.ui.ProgressBar1.setValue(0);
     k_.channel.ClearTerminal();

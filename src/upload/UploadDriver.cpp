@@ -7,7 +7,6 @@
 #include "app/Engine.h"
 #include "app/HostError.h"
 #include "app/Text.h"
-#include "app/Version.h"
 #include "ios/LoaderTexts.h"
 #include "upload/CpuDetection.h"
 #include "upload/ImageFile.h"
@@ -38,16 +37,6 @@ void MoveBaudIndex(int16_t& index) {
     if (index == 0) index = 3;
 }
 }  // namespace
-
-void UploadDriver::ShowMessage(const std::string& message) {
-    State& s = k_.state;
-    if (s.autoMode) {
-        k_.log.AppendLog(message);
-        return;
-    }
-    if (s.outputToFile) k_.log.AppendLog(message);
-    k_.dialogue.messageBox(message, Version::Title);
-}
 
 void UploadDriver::PrepareUpload() {
     State& s = k_.state;
@@ -109,7 +98,7 @@ void UploadDriver::EndWithError(int number, const std::string& reason) {
 }
 
 void UploadDriver::RejectFile(const std::string& message) {
-    ShowMessage(message);
+    k_.errors.DeliverMessage(message);
     if (!k_.state.autoMode) k_.channel.ClearTerminal();
 }
 
@@ -189,7 +178,7 @@ void UploadDriver::RunUpload() {
     const std::string returned = ui.txtAppCheckSum.text();
     if (returned != expected && expected != ImageFile::UnknownChecksum) {
         s.appExitCode = 2;
-        ShowMessage(MismatchMessage + std::string(ExpectedLabel) + expected + Text::CrLf + ReturnedLabel +
+        k_.errors.DeliverMessage(MismatchMessage + std::string(ExpectedLabel) + expected + Text::CrLf + ReturnedLabel +
                     returned + Text::CrLf);
         s.stopRequested = true;
         stop.AbortUpload();

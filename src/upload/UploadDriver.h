@@ -17,10 +17,6 @@ public:
     void PrepareUpload();
     void SetupProgressBar();
 
-    // An upload's message: into the log in an unattended run, else in a box (and
-    // into the log too with -o).
-    void ShowMessage(const std::string& message);
-
 private:
     void RunUpload();
     // The detection loop; false when the upload is to abort.
