@@ -9,6 +9,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -54,6 +55,8 @@ QColor toColor(const Rgb& c) { return QColor(c.r, c.g, c.b); }
 MainWindow::MainWindow(Engine& engine, WidgetDialogue& dialogue, QWidget* parent)
     : QMainWindow(parent), k_(engine), ui_(engine.ui) {
     setObjectName(QString::fromLatin1(ui_.frmKelvane.name().c_str()));
+    // Set for the application, so the secondary windows and message boxes carry it too.
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/kelvane.svg")));
     buildControls();
     buildMenus();
     buildLayout();

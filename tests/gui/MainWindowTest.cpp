@@ -31,6 +31,8 @@ QString focusedControl() {
 TEST(MainWindow, EveryControlIsAWidgetNamedAfterItWithItsCaptionToolTipAndGroup) {
     GuiHarness g;
     EXPECT_EQ(g.window->objectName(), "frmKelvane");
+    // Drawn from the resource the program carries, through the SVG plugin it depends on.
+    EXPECT_FALSE(g.window->windowIcon().pixmap(32).isNull());
     for (const Control* c : g.ui().all()) {
         if (c->kind() == ControlKind::Window || c->kind() == ControlKind::Timer || c->kind() == ControlKind::MenuItem)
             continue;
