@@ -112,11 +112,16 @@ int main(int argc, char** argv) {
             printUsage();
             return UsageExitCode;
         }
-        std::fprintf(stderr, "kelvane: the window cannot open the display \"%s\"; an unattended upload (-auto) runs without one\n",
-                     displayName().constData());
+        const QByteArray display = displayName();
+        if (display.isEmpty())
+            std::fprintf(stderr, "%s\n", NeedsDisplay);
+        else
+            std::fprintf(stderr, "kelvane: the window cannot open the display \"%s\"; an unattended upload (-auto) runs without one\n",
+                         display.constData());
         return NoDisplayExitCode;
     }
     if (!mode.unattended) qInstallMessageHandler(nullptr);
+    const bool screenless = mode.unattended && QGuiApplication::platformName() == QLatin1String(Offscreen);
     // The program ends through its own close path, with its own exit code.
     app.setQuitOnLastWindowClosed(false);
 
@@ -125,7 +130,7 @@ int main(int argc, char** argv) {
     QtSettingsStore store;
     QtFileSystem files(store);
     WidgetDialogue dialogue([&files](const std::string& path) { return files.mapping().toHost(path).path; },
-                            [&host] { return host.yielding(); }, mode.unattended);
+                            [&host] { return host.yielding(); }, screenless);
     // Qt has taken its own options out of argv by now.
     Engine engine(port, host, dialogue, store, files,
                   EngineSetup{rawCommandLine(argc, argv),

@@ -41,6 +41,7 @@ TEST(Startup, ARunWithoutAUsableDisplayEndsAtOnceUnlessTheParserMakesItUnattende
         {NoDisplay, {"-AUTO", "image.txt"}, 6, false, "needs a display"},
         {NoDisplay, {"-Auto"}, 6, false, "needs a display"},
         {NoDisplay, {"image.txt", "-h"}, 3, true, ""},
+        {NoDisplay, {"-auto"}, 3, false, ""},  // unattended: the usage goes into the log
         {StaleDisplay, {}, 6, false, "cannot open the display \":987\""},
         {StaleDisplay, {"image.txt", "-HELP"}, 3, true, ""},
     };
