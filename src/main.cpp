@@ -116,7 +116,9 @@ int main(int argc, char** argv) {
         if (display.isEmpty())
             std::fprintf(stderr, "%s\n", NeedsDisplay);
         else
-            std::fprintf(stderr, "kelvane: the window cannot open the display \"%s\"; an unattended upload (-auto) runs without one\n",
+            std::fprintf(stderr,
+                         "kelvane: the window cannot open the display \"%s\"; "
+                         "an unattended upload (-auto) runs without one\n",
                          display.constData());
         return NoDisplayExitCode;
     }

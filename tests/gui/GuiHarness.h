@@ -19,7 +19,10 @@
 // is loaded and shown; a modal box is shown to onBox and closed as soon as it is up.
 struct GuiHarness {
     explicit GuiHarness(std::string commandLine = {}, EnclosureConfig config = {})
-        : device(config), port(host, device), dialogue([](const std::string& p) { return QString::fromStdString(p); }, [this] { return host.yielding(); }, false) {
+        : device(config),
+          port(host, device),
+          dialogue([](const std::string& p) { return QString::fromStdString(p); }, [this] { return host.yielding(); },
+                   false) {
         engine = std::make_unique<Engine>(port, host, dialogue, store, files, EngineSetup{std::move(commandLine), {}});
         window = std::make_unique<MainWindow>(*engine, dialogue);
         QObject::connect(&boxCloser, &QTimer::timeout, [this] {

@@ -85,7 +85,8 @@ TEST(MainWindow, TabMovesThroughTheVisibleControlsInTheTableOrder) {
 TEST(MainWindow, EnterPressesTheFocusedButton) {
     GuiHarness g;
     auto* stop = g.find<QAbstractButton>("cmdStopUploadButton");
-    for (const auto& [key, modifiers] : {std::pair{Qt::Key_Return, Qt::NoModifier}, {Qt::Key_Enter, Qt::KeypadModifier}}) {
+    for (const auto& [key, modifiers] :
+         {std::pair{Qt::Key_Return, Qt::NoModifier}, {Qt::Key_Enter, Qt::KeypadModifier}}) {
         g.ui().Timer1.setEnabled(false);
         stop->setFocus();
         QTest::keyClick(stop, key, modifiers);

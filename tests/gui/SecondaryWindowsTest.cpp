@@ -21,6 +21,11 @@ QString boxText(QWidget* box) {
     return label ? label->text() : QString();
 }
 
+bool windowUp(const GuiHarness& g, const char* name) {
+    const QWidget* window = g.find(name);
+    return window && window->isVisible();
+}
+
 bool messageBoxUp(const QString& text) {
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->isVisible() && boxText(w).contains(text) && qobject_cast<QMessageBox*>(w)) return true;
@@ -74,9 +79,9 @@ TEST(SecondaryWindows, NothingOpenedDuringAnUploadHoldsItUpWhileItsOwnVerdictsWa
     const Row rows[] = {
         {"Checksum Reference without its file", false, clickChecksums,
          [](GuiHarness&) { return messageBoxUp("File Not found"); }},
-        {"Checksum Reference", true, clickChecksums, [](GuiHarness& g) { QWidget* viewer = g.find("frmChecksum"); return viewer && viewer->isVisible(); }},
+        {"Checksum Reference", true, clickChecksums, [](GuiHarness& g) { return windowUp(g, "frmChecksum"); }},
         {"About", false, [](GuiHarness& g) { g.action("mnuAbout")->trigger(); },
-         [](GuiHarness& g) { QWidget* about = g.find("frmAbout"); return about && about->isVisible(); }},
+         [](GuiHarness& g) { return windowUp(g, "frmAbout"); }},
     };
     EnclosureConfig disputing;  // the loader at the upload rate, reporting a wrong checksum
     disputing.startInLoader = true;
