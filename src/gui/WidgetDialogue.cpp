@@ -7,11 +7,11 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
 #include <QSpacerItem>
 #include <QStringList>
 #include <QVBoxLayout>
 #include <cstdio>
-#include <memory>
 
 #include "gui/AboutBox.h"
 #include "gui/ChecksumWindow.h"
@@ -49,8 +49,10 @@ void WidgetDialogue::show(QDialog* box) {
         box->show();
         return;
     }
-    const std::unique_ptr<QDialog> owned(box);
+    // Gone already when its parent went while it was up.
+    const QPointer<QDialog> open(box);
     box->exec();
+    delete open.data();
 }
 
 void WidgetDialogue::messageBox(const std::string& text, const std::string& title) {
@@ -74,6 +76,7 @@ void WidgetDialogue::usageBox(const std::string& text, const std::string& title)
     box->setWindowTitle(GuiText::fromLocal(title));
     auto* label = new QLabel(GuiText::lines(GuiText::fromLocal(text)), box);
     label->setObjectName("lblUsage");
+    label->setTextFormat(Qt::PlainText);
     label->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, box);
