@@ -25,6 +25,7 @@ public:
     void messageBox(const std::string& text, const std::string&) override {
         std::fprintf(stderr, "message: %s\n", text.c_str());
     }
+    void usageBox(const std::string& text, const std::string& title) override { messageBox(text, title); }
     std::string openFile(const FileDialogRequest&) override { return {}; }
     void showChecksumViewer(const std::string&, const std::string&) override {}
     void closeChecksumViewer() override {}

@@ -1,8 +1,6 @@
 #include <QApplication>
 #include <QByteArray>
-#include <cctype>
 #include <cstdio>
-#include <cstring>
 #include <optional>
 #include <string>
 
@@ -26,12 +24,7 @@ constexpr int NoDisplayExitCode = 6;
 constexpr const char* NeedsDisplay =
     "kelvane: the window needs a display (neither DISPLAY nor WAYLAND_DISPLAY is set); "
     "an unattended upload (-auto) runs without one";
-
-bool startsWithNoCase(const char* text, const char* head) {
-    for (; *head; ++text, ++head)
-        if (std::tolower(static_cast<unsigned char>(*text)) != *head) return false;
-    return true;
-}
+constexpr const char* Offscreen = "offscreen";
 
 // Without a display only an unattended run has anything to do.
 bool hasDisplay() {
@@ -43,10 +36,25 @@ bool hasDisplay() {
 #endif
 }
 
-bool unattendedRun(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i)
-        if (startsWithNoCase(argv[i], "-auto")) return true;
+// Qt tries the platforms of a list in turn, so a display that cannot be opened leaves
+// the offscreen platform instead of an abort. True when offscreen was added here, that
+// is when ending up on it means the display could not be opened.
+bool addOffscreenFallback() {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    QByteArray platforms = qgetenv("QT_QPA_PLATFORM");
+    for (const QByteArray& platform : platforms.split(';'))
+        if (platform.split(':').front() == Offscreen) return false;
+    if (platforms.isEmpty()) platforms = qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ? "xcb" : "wayland;xcb";
+    qputenv("QT_QPA_PLATFORM", platforms + ';' + Offscreen);
+    return true;
+#else
     return false;
+#endif
+}
+
+QByteArray displayName() {
+    const QByteArray wayland = qgetenv("WAYLAND_DISPLAY");
+    return qEnvironmentVariableIsEmpty("DISPLAY") ? wayland : qgetenv("DISPLAY");
 }
 
 // The command line as the engine takes it: the arguments joined by single blanks.
@@ -74,22 +82,48 @@ void printUsage() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    bool unattended = false;
-    if (!hasDisplay()) {
-        if (unattendedRun(argc, argv)) {
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-            qInstallMessageHandler(quietMessages);
-            unattended = true;
-        } else if (argc > 1 && std::strncmp(argv[1], "-h", 2) == 0) {
-            printUsage();
-            return UsageExitCode;
-        } else {
-            std::fprintf(stderr, "%s\n", NeedsDisplay);
-            return NoDisplayExitCode;
-        }
+    // The parser alone says whether the run is unattended, before a platform is chosen.
+    const CommandLine::StartMode mode = CommandLine::ModeOf(rawCommandLine(argc, argv));
+    bool offscreenAdded = false;
+    if (hasDisplay()) {
+        offscreenAdded = addOffscreenFallback();
+    } else if (mode.unattended) {
+        qputenv("QT_QPA_PLATFORM", Offscreen);
+    } else if (mode.usage) {
+        printUsage();
+        return UsageExitCode;
+    } else {
+        std::fprintf(stderr, "%s\n", NeedsDisplay);
+        return NoDisplayExitCode;
     }
+    // The platform's complaints about a display it could not open are said below in one line.
+    qInstallMessageHandler(quietMessages);
 
     QApplication app(argc, argv);
+    // Caught from here on: a stop asked for during start-up waits in the bridge for the
+    // first event loop, which runs once the window exists.
+    Engine* running = nullptr;
+    SignalBridge signalBridge([&running] {
+        if (running) running->lifecycle.cmdExitButton_Click();
+    });
+    // A display that cannot be opened counts as none.
+    if (offscreenAdded && QGuiApplication::platformName() == QLatin1String(Offscreen) && !mode.unattended) {
+        if (mode.usage) {
+            printUsage();
+            return UsageExitCode;
+        }
+        const QByteArray display = displayName();
+        if (display.isEmpty())
+            std::fprintf(stderr, "%s\n", NeedsDisplay);
+        else
+            std::fprintf(stderr,
+                         "kelvane: the window cannot open the display \"%s\"; "
+                         "an unattended upload (-auto) runs without one\n",
+                         display.constData());
+        return NoDisplayExitCode;
+    }
+    if (!mode.unattended) qInstallMessageHandler(nullptr);
+    const bool screenless = mode.unattended && QGuiApplication::platformName() == QLatin1String(Offscreen);
     // The program ends through its own close path, with its own exit code.
     app.setQuitOnLastWindowClosed(false);
 
@@ -98,18 +132,21 @@ int main(int argc, char** argv) {
     QtSettingsStore store;
     QtFileSystem files(store);
     WidgetDialogue dialogue([&files](const std::string& path) { return files.mapping().toHost(path).path; },
-                            unattended);
+                            [&host] { return host.yielding(); }, screenless);
     // Qt has taken its own options out of argv by now.
     Engine engine(port, host, dialogue, store, files,
                   EngineSetup{rawCommandLine(argc, argv),
                               HostPathMapping::toEngine(QCoreApplication::applicationDirPath())});
     MainWindow window(engine, dialogue);
     // Stopped from outside, the run ends as if Exit were pressed.
-    SignalBridge signalBridge([&engine] { engine.lifecycle.cmdExitButton_Click(); });
+    running = &engine;
     // An unattended run shows its transfer's progress on a terminal.
     std::optional<ProgressLine> progressLine;
-    if (unattendedRun(argc, argv)) progressLine.emplace(engine.ui);
+    if (mode.unattended) progressLine.emplace(engine.ui);
 
     window.start();
-    return app.exec();
+    // An exit asked for during start-up, before the event loop ran, ends the run too.
+    if (const std::optional<int> code = host.exitCode()) return *code;
+    const int code = app.exec();
+    return host.exitCode().value_or(code);
 }

@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include <optional>
 #include <vector>
 
 #include "app/Engine.h"
@@ -84,68 +85,83 @@ std::string CommandLine::UsageTitle() {
 }
 
 void CommandLine::ParseCommandLine(bool& argcmdMode, std::string& argPathResult, std::string& /*argResult*/) {
-    State& s = k_.state;
-    const std::string& raw = k_.setup.rawCommandLine;
     // On a case-sensitive file system the log's name is taken as typed.
-    const bool keepNameCase = k_.files.posixPaths();
+    const std::optional<std::string> checksum =
+        Parse(k_.setup.rawCommandLine, k_.files.posixPaths(), k_.state, argcmdMode, argPathResult);
+    if (checksum) k_.ui.txtFileChecksum.setText(*checksum);
+}
 
+CommandLine::StartMode CommandLine::ModeOf(const std::string& raw) {
+    State s;
+    bool cmdMode = false;
+    std::string path;
+    Parse(raw, true, s, cmdMode, path);
+    return {s.autoMode, s.helpRequested};
+}
+
+std::optional<std::string> CommandLine::Parse(const std::string& raw, bool keepNameCase, State& s, bool& cmdMode,
+                                              std::string& path) {
+    std::optional<std::string> checksum;
     const std::vector<std::string> tokens = splitTokens(raw);
     for (size_t i = 0; i < tokens.size(); ++i) {
         const std::string& typed = tokens[i];
-        std::string token = i == 0 ? typed : Text::upper(typed);
-        if (i == 0) argPathResult = typed;
+        // The first token is the file name; an option stands there only in its own
+        // form, hyphen and lower case, so a file called Setup.txt is no port option.
+        const bool first = i == 0;
+        std::string token = first ? typed : Text::upper(typed);
+        if (first) path = typed;
+        // The length of the option's name at the token's head, 0 when it is not there.
+        const auto option = [&](const std::string& name) -> size_t {
+            const std::string head = first ? "-" + Text::lower(name) : name;
+            return Text::startsWith(token, head) ? head.size() : 0;
+        };
 
-        const bool shortPort = Text::startsWith(token, "S");
-        if (shortPort || Text::startsWith(token, "-s")) {
-            const std::string head = shortPort ? "S" : "-s";
+        if (const size_t head = option("S")) {
+            const std::string name = token.substr(0, head);
             s.portGiven = true;
-            token = head + Text::trim(from(token, head.size()));
-            if (Text::startsWith(token, head + (shortPort ? "COM" : "com"))) token = head + token.back();
+            token = name + Text::trim(from(token, head));
+            if (Text::startsWith(token, name + (first ? "com" : "COM"))) token = name + token.back();
             s.cmdLinePort = PortPrefix;
-            if (token.size() > head.size()) s.cmdLinePort += token[head.size()];
+            if (token.size() > head) s.cmdLinePort += token[head];
             s.portNumber = portValue(s.cmdLinePort.back());
         }
 
-        if (Text::startsWith(token, "AUTO")) {
+        if (option("AUTO")) {
             s.autoMode = true;
-        } else if (Text::startsWith(token, "-auto")) {
             // An option in the file name's place: the file name is missing.
-            s.autoMode = true;
-            s.helpRequested = true;
+            if (first) s.helpRequested = true;
         }
 
-        const bool shortChecksum = Text::startsWith(token, "CHECKSUM");
-        if (shortChecksum || Text::startsWith(token, "-checksum")) {
+        if (const size_t head = option("CHECKSUM")) {
             s.checksumGiven = true;
             token = Text::lower(token);
-            k_.ui.txtFileChecksum.setText(from(token, shortChecksum ? 8 : 9));
+            checksum = from(token, head);
         }
 
-        const bool shortBaud = Text::startsWith(token, "B");
-        if (shortBaud || Text::startsWith(token, "-b")) {
+        if (const size_t head = option("B")) {
             s.baudGiven = true;
             token = Text::lower(token);
-            s.iosResetBaud = from(token, shortBaud ? 1 : 2);
+            s.iosResetBaud = from(token, head);
         }
 
-        const bool shortOutput = Text::startsWith(token, "O");
-        if (shortOutput || Text::startsWith(token, "-o")) {
+        if (const size_t head = option("O")) {
             s.outputToFile = true;
             token = Text::lower(token);
             const std::string& named = keepNameCase ? typed : token;
-            s.outputFile = from(named, shortOutput ? 1 : 2);
+            s.outputFile = from(named, head);
             if (Text::startsWith(s.outputFile, " ")) s.outputFile = from(named, 2);
             if (s.outputFile.empty() || s.outputFile == " ") s.outputFile = DefaultOutputFile;
         }
 
-        if (token == "V")
+        if (token == (first ? "-v" : "V"))
             s.noTerminalLog = true;
-        else if (token == "NOREBOOT")
+        else if (token == (first ? "-noreboot" : "NOREBOOT"))
             s.noReboot = true;
-        else if (token == "HELP" || token == "H" || Text::startsWith(token, "-h"))
+        else if (first ? Text::startsWith(token, "-h") : token == "HELP" || token == "H")
             s.helpRequested = true;
     }
-    if (!raw.empty()) argcmdMode = true;
+    if (!raw.empty()) cmdMode = true;
+    return checksum;
 }
 
 void CommandLine::ApplyCommandLine() {
@@ -214,6 +230,6 @@ void CommandLine::ShowUsage() {
         k_.log.AppendLog(k_.host.shortDate() + "  " + k_.host.shortTime() + Text::CrLf + Text::CrLf +
                          CommandPromptText + k_.setup.rawCommandLine + Text::CrLf + Text::CrLf + UsageText());
     } else {
-        k_.dialogue.messageBox(UsageText(), UsageTitle());
+        k_.dialogue.usageBox(UsageText(), UsageTitle());
     }
 }

@@ -65,8 +65,12 @@ void Lifecycle::Form_Load() {
 void Lifecycle::cmdExitButton_GotFocus() {
     State& st = k_.state;
     if (!st.cmdMode) return;
-    if (st.autoMode)
-        st.logText = std::string(LogStartLine) + " " + k_.host.shortTime() + "  " + k_.host.shortDate() + Text::CrLf;
+    if (st.autoMode) {
+        // What start-up reported (a port that is missing or in use) stays, after the start line.
+        const std::string startUp = st.cmdLineApplied ? std::string() : st.logText;
+        st.logText = std::string(LogStartLine) + " " + k_.host.shortTime() + "  " + k_.host.shortDate() + Text::CrLf +
+                     startUp;
+    }
     if (!st.cmdLineApplied) k_.commandLine.ApplyCommandLine();
     if (st.autoMode || st.quitRequested) k_.dialogue.closeMainWindow();
 }

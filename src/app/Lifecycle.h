@@ -17,6 +17,8 @@ public:
     void mnuAuto_Click();
     void mnuManual_Click();
     void mnuAbout_Click();
+    // The window has closed and the process is ending.
+    bool ended() const { return unloaded_; }
 
 private:
     Engine& k_;

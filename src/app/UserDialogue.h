@@ -15,7 +15,11 @@ public:
     virtual ~UserDialogue() = default;
 
     // Modal message box with an OK button only, no icon; returns when it is closed.
+    // One raised while a wait runs the events (a user's click during an upload) stays
+    // up without holding the wait: it returns at once.
     virtual void messageBox(const std::string& text, const std::string& title) = 0;
+    // The usage text, as messageBox does, its lines kept in columns as they stand.
+    virtual void usageBox(const std::string& text, const std::string& title) = 0;
     // Modal file-open dialog; returns the chosen file, or empty when cancelled.
     virtual std::string openFile(const FileDialogRequest& request) = 0;
     // The modeless checksum reference viewer, built anew when it was closed.

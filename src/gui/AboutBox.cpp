@@ -83,6 +83,10 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
 
 void AboutBox::startSystemInfo() {
     const QString tool = systemInfoTool();
-    if (tool.isEmpty() || !QProcess::startDetached(tool, {}))
-        QMessageBox::warning(this, windowTitle(), QString::fromLatin1(SystemInfoFailed));
+    if (!tool.isEmpty() && QProcess::startDetached(tool, {})) return;
+    // Modeless like the About box itself: a modal loop would hold up a running upload.
+    auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(), QString::fromLatin1(SystemInfoFailed),
+                                QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->show();
 }

@@ -10,6 +10,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -276,7 +277,7 @@ void MainWindow::connectEvents() {
     connectButton(ui_.cmdStartUploadButton, [this] { k_.upload.cmdStartUploadButton_Click(); });
     connectButton(ui_.cmdStopUploadButton, [this] { k_.stopAbort.cmdStopUploadButton_Click(); });
     connectButton(ui_.cmdExitButton, [this] { k_.lifecycle.cmdExitButton_Click(); });
-    widget(ui_.cmdExitButton)->installEventFilter(this);
+    for (QPushButton* button : centralWidget()->findChildren<QPushButton*>()) button->installEventFilter(this);
 
     connectSelector(ui_.cboPort, [this] { k_.selectors.PortSelectionChanged(); });
     connectSelector(ui_.cboBaud, [this] { k_.selectors.BaudSelectionChanged(); });
@@ -339,6 +340,8 @@ void MainWindow::setTabOrder() {
 
 void MainWindow::start() {
     run("Form_Load", [this] { k_.lifecycle.Form_Load(); });
+    // Closed during its start-up (a stop from outside while a start-up box was up).
+    if (k_.lifecycle.ended()) return;
     // The Exit button holds the focus when the window appears; its first focus event
     // starts the command-line work, queued so that the window is on screen first.
     widget(ui_.cmdExitButton)->setFocus(Qt::OtherFocusReason);
@@ -355,6 +358,16 @@ void MainWindow::exitButtonGotFocus() {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        // Enter presses the focused button, as the window's users know it from Windows.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        auto* button = qobject_cast<QPushButton*>(watched);
+        if (button && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            !(key->modifiers() & ~Qt::KeypadModifier)) {
+            button->click();
+            return true;
+        }
+    }
     if (watched == widget(ui_.cmdExitButton) && event->type() == QEvent::FocusIn) {
         // Focus that only comes back with the window or after a menu is no new focus.
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
@@ -399,7 +412,10 @@ void MainWindow::mirror(const Control& control, Aspect aspect) {
         QAction* action = actions_.at(&control);
         const QSignalBlocker block(action);
         switch (aspect) {
-        case Aspect::Caption: action->setText(GuiText::fromLocal(control.caption())); break;
+        case Aspect::Caption:
+            // A separator's caption only marks it as one; drawn, it would show as text.
+            if (!action->isSeparator()) action->setText(GuiText::fromLocal(control.caption()));
+            break;
         case Aspect::Enabled: action->setEnabled(control.enabled()); break;
         case Aspect::Visible: action->setVisible(control.visible()); break;
         case Aspect::Checked:

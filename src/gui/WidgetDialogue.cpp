@@ -1,17 +1,29 @@
 #include "gui/WidgetDialogue.h"
 
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
+#include <QSpacerItem>
 #include <QStringList>
+#include <QVBoxLayout>
 #include <cstdio>
 
 #include "gui/AboutBox.h"
 #include "gui/ChecksumWindow.h"
 #include "gui/GuiText.h"
 
-WidgetDialogue::WidgetDialogue(PathMapper toHostPath, bool unattended)
-    : toHostPath_(std::move(toHostPath)), unattended_(unattended) {}
+namespace {
+// Room for the title bar's icon and buttons beside a box's title.
+constexpr int TitleBarRoom = 160;
+}  // namespace
+
+WidgetDialogue::WidgetDialogue(PathMapper toHostPath, WaitProbe waiting, bool unattended)
+    : toHostPath_(std::move(toHostPath)), waiting_(std::move(waiting)), unattended_(unattended) {}
 
 WidgetDialogue::~WidgetDialogue() {
     delete viewer_.data();
@@ -20,15 +32,60 @@ WidgetDialogue::~WidgetDialogue() {
 
 void WidgetDialogue::setMainWindow(QWidget* window) { main_ = window; }
 
-void WidgetDialogue::messageBox(const std::string& text, const std::string& title) {
+bool WidgetDialogue::toStandardError(const std::string& text, const std::string& title) const {
+    if (!unattended_) return false;
     const QString body = GuiText::lines(GuiText::fromLocal(text));
-    if (unattended_) {
-        const QByteArray line = (GuiText::fromLocal(title) + QStringLiteral(": ") + body.simplified()).toLocal8Bit();
-        std::fprintf(stderr, "%s\n", line.constData());
+    const QByteArray line = (GuiText::fromLocal(title) + QStringLiteral(": ") + body.simplified()).toLocal8Bit();
+    std::fprintf(stderr, "%s\n", line.constData());
+    return true;
+}
+
+void WidgetDialogue::show(QDialog* box) {
+    if (waiting_ && waiting_()) {
+        // A modal loop here would hold up the wait beneath (an upload) until the box is
+        // closed: the box stays up on its own instead.
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setModal(false);
+        box->show();
         return;
     }
-    QMessageBox box(QMessageBox::NoIcon, GuiText::fromLocal(title), body, QMessageBox::Ok, main_);
-    box.exec();
+    // Gone already when its parent went while it was up.
+    const QPointer<QDialog> open(box);
+    box->exec();
+    delete open.data();
+}
+
+void WidgetDialogue::messageBox(const std::string& text, const std::string& title) {
+    if (toStandardError(text, title)) return;
+    const QString caption = GuiText::fromLocal(title);
+    auto* box = new QMessageBox(QMessageBox::NoIcon, caption, GuiText::lines(GuiText::fromLocal(text)),
+                                QMessageBox::Ok, main_);
+    // A box sizes itself to its text; a short text must not cut its title short.
+    if (auto* grid = qobject_cast<QGridLayout*>(box->layout())) {
+        const int room = box->fontMetrics().horizontalAdvance(caption) + TitleBarRoom;
+        grid->addItem(new QSpacerItem(room, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
+                      grid->columnCount());
+    }
+    show(box);
+}
+
+void WidgetDialogue::usageBox(const std::string& text, const std::string& title) {
+    if (toStandardError(text, title)) return;
+    // Columns line up only in a fixed-width font and only when no line is wrapped.
+    auto* box = new QDialog(main_);
+    box->setWindowTitle(GuiText::fromLocal(title));
+    auto* label = new QLabel(GuiText::lines(GuiText::fromLocal(text)), box);
+    label->setObjectName("lblUsage");
+    label->setTextFormat(Qt::PlainText);
+    label->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, box);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, box, &QDialog::accept);
+    auto* layout = new QVBoxLayout(box);
+    layout->addWidget(label);
+    layout->addWidget(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    show(box);
 }
 
 QString WidgetDialogue::dialogFilters(const std::string& filter, int index, QString* selected) {

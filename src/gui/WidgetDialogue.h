@@ -7,6 +7,7 @@
 
 #include "app/UserDialogue.h"
 
+class QDialog;
 class QWidget;
 class ChecksumWindow;
 class AboutBox;
@@ -18,7 +19,10 @@ public:
     // Maps one of the program's own paths ("M:\Development\Code\...") to the host's.
     using PathMapper = std::function<QString(const std::string&)>;
 
-    WidgetDialogue(PathMapper toHostPath, bool unattended);
+    // Tells whether a wait is running the events just now.
+    using WaitProbe = std::function<bool()>;
+
+    WidgetDialogue(PathMapper toHostPath, WaitProbe waiting, bool unattended);
     ~WidgetDialogue() override;
 
     // The main window: parent of the dialogs and the window closeMainWindow closes.
@@ -27,6 +31,7 @@ public:
     std::function<void()> onViewerClosed;
 
     void messageBox(const std::string& text, const std::string& title) override;
+    void usageBox(const std::string& text, const std::string& title) override;
     std::string openFile(const FileDialogRequest& request) override;
     void showChecksumViewer(const std::string& caption, const std::string& text) override;
     void closeChecksumViewer() override;
@@ -38,7 +43,13 @@ public:
     static QString dialogFilters(const std::string& filter, int index, QString* selected);
 
 private:
+    // A box in a script's run goes to standard error instead; true when it went there.
+    bool toStandardError(const std::string& text, const std::string& title) const;
+    // Shows the box and waits for it to be closed, unless a wait is running the events.
+    void show(QDialog* box);
+
     PathMapper toHostPath_;
+    WaitProbe waiting_;
     bool unattended_;
     QPointer<QWidget> main_;
     QPointer<ChecksumWindow> viewer_;

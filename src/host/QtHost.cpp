@@ -35,7 +35,9 @@ int64_t QtHost::clockMs() const { return clock_.elapsed(); }
 
 void QtHost::yield() {
     wake_.start(WakeMs);
+    ++yieldDepth_;
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    --yieldDepth_;
 }
 
 QTimer& QtHost::timer(TimerId id) { return id == TimerId::TimerDelay ? delayTimer_ : recoveryTimer_; }
@@ -70,4 +72,8 @@ void QtHost::warn(const std::string& line) {
     std::fflush(stderr);
 }
 
-void QtHost::exit(int code) { QCoreApplication::exit(code); }
+void QtHost::exit(int code) {
+    if (!exitCode_) exitCode_ = code;
+    // Ends every running event loop; main returns the code when none runs yet.
+    QCoreApplication::exit(*exitCode_);
+}

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QTimer>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "app/Host.h"
@@ -26,6 +27,12 @@ public:
     void warn(const std::string& line) override;
     void exit(int code) override;
 
+    // True while a yield runs events: whatever handles one of them interrupts a wait,
+    // which goes on only when the handler returns.
+    bool yielding() const { return yieldDepth_ > 0; }
+    // The code of the first exit asked for, also one asked for before the event loop ran.
+    std::optional<int> exitCode() const { return exitCode_; }
+
 private:
     QTimer& timer(TimerId id);
 
@@ -36,4 +43,6 @@ private:
     QTimer delayTimer_;
     QTimer recoveryTimer_;
     std::function<void(TimerId)> handler_;
+    int yieldDepth_ = 0;
+    std::optional<int> exitCode_;
 };

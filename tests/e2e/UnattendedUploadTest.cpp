@@ -120,14 +120,6 @@ TEST(UnattendedUpload, ALineThatGoesAwayInMidTransferEndsTheRunWithoutSuccess) {
     EXPECT_TRUE(has(run.log, "Error # ")) << run.log;
 }
 
-TEST(UnattendedUpload, HelpAndAutoAloneShowTheUsageAndEndWithCode3) {
-    UnattendedRun run;
-    Child help(KELVANE_BIN, {"-h"});
-    ASSERT_EQ(help.wait(30s), 3);
-    EXPECT_TRUE(has(help.output(), "-noreboot    Cpu remains in IOS mode after upload"));
-    EXPECT_EQ(Child(KELVANE_BIN, {"-auto"}).wait(30s), 3);
-}
-
 TEST(UnattendedUpload, AProgressLineIsShownWhenStandardErrorIsATerminal) {
     UnattendedRun run;
     run.makeImage({"--size", "5000"});

@@ -45,16 +45,38 @@ TEST(CommandLineParsing, OptionsAfterTheFileNameInAnyCase) {
     EXPECT_EQ(std::tuple(s.cmdLinePath, s.portNumber, s.iosResetBaud, s.outputFile, h->ui().txtFileChecksum.text()),
               std::tuple("My Docs\\new-image.TXT", 2, "19200", "c:\\Kelvane.txt", "0x1234"));
 
-    // Whole-token flags; a blank is part of the value; an option first matches only in
-    // lower case; a leading " -" leaves an empty file name.
+    // Whole-token flags; a blank is part of the value; a leading " -" leaves an empty
+    // file name.
     auto odd = parsed(" -verbose -b 9600 -helpme");
     EXPECT_EQ(odd->st().cmdLinePath + "|" + odd->st().iosResetBaud, "| 9600");
-    EXPECT_FALSE(odd->st().noTerminalLog || odd->st().helpRequested || parsed("-V")->st().noTerminalLog);
+    EXPECT_FALSE(odd->st().noTerminalLog || odd->st().helpRequested);
+}
 
-    // Help, and -auto without a file name, which asks for help too.
-    for (const char* line : {"-h", "-help", "-hx", "f -HELP", "f -h", "-auto"})
-        EXPECT_TRUE(parsed(line)->st().helpRequested) << line;
-    EXPECT_FALSE(parsed("f -auto")->st().helpRequested);
+TEST(CommandLineParsing, TheFirstTokenIsAFileNameUnlessItIsAnOptionsOwnForm) {
+    // The options a line sets: s port, a auto, c checksum, b baud, o output, v, n noreboot, h help.
+    const auto flags = [](const State& s) {
+        std::string set;
+        for (const auto& [flag, letter] : {std::pair{s.portGiven, 's'}, {s.autoMode, 'a'}, {s.checksumGiven, 'c'},
+                                           {s.baudGiven, 'b'}, {s.outputToFile, 'o'}, {s.noTerminalLog, 'v'},
+                                           {s.noReboot, 'n'}, {s.helpRequested, 'h'}})
+            if (flag) set += letter;
+        return set;
+    };
+    const std::pair<const char*, const char*> cases[] = {
+        {"Boot.txt -auto", "a"}, {"Setup.txt -auto", "a"}, {"Output.txt -auto", "a"}, {"Checksum.txt", ""},
+        {"AUTO.txt", ""},        {"H", ""},                {"HELP", ""},              {"V", ""},
+        {"NOREBOOT", ""},        {"-V", ""},               {"-AUTO image.txt", ""},   {"-v", "v"},
+        {"-noreboot", "n"},      {"-b9600", "b"},          {"-oRun", "o"},            {"-checksum0x1", "c"},
+        {"-h", "h"},             {"-help", "h"},           {"-hx", "h"},              {"f -HELP", "h"},
+        {"f -h", "h"},           {"f -Auto", "a"},         {"-auto", "ah"},
+    };
+    for (const auto& [line, set] : cases) {
+        auto h = parsed(line);
+        EXPECT_EQ(flags(h->st()), set) << line;
+        // The program asks the same reading, before it has a window, whether to run unattended.
+        const CommandLine::StartMode mode = CommandLine::ModeOf(line);
+        EXPECT_EQ(std::pair(mode.unattended, mode.usage), std::pair(h->st().autoMode, h->st().helpRequested)) << line;
+    }
 }
 
 TEST(CommandLineParsing, PortForms) {

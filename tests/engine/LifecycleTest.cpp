@@ -143,6 +143,25 @@ TEST(Closing, AnUnattendedRunUploadsThroughComOneAndWritesItsLogOnceWhenTheWindo
     EXPECT_EQ(log.find("AppCode Upload Done:"), log.rfind("AppCode Upload Done:"));
 }
 
+TEST(Closing, AnUnattendedLogKeepsTheStartUpsPortFailureAfterItsStartLine) {
+    const std::pair<bool, std::string> cases[] = {
+        {false, "\r\nError # 3\r\nNo Com 4 Found, \r\nTry setting to another Port"},
+        {true, "\r\nError # 3\r\nThe Serial port is in use\r\n"},
+    };
+    for (const auto& [busy, failure] : cases) {
+        ProgramRun r("c:\\app.img -auto -s4 -o c:\\run.txt");
+        r.files.put("c:\\app.img", "x");
+        (busy ? r.port.busyPorts : r.port.missingPorts).insert(4);
+        r.load();
+        r.engine->lifecycle.cmdExitButton_GotFocus();
+        EXPECT_EQ(r.host.exitCodes, std::vector<int>{3});
+        const std::string log = r.files.get("c:\\run.txt");
+        const std::string start = "AppCode Upload Started: 10:11  06/12/2026\r\n";
+        EXPECT_EQ(log.find(start + failure), 0u) << log;
+        EXPECT_NE(log.find("Invalid serial command line parameter"), std::string::npos) << log;
+    }
+}
+
 TEST(OutputLog, EntriesAreJoinedByCrLfAndTheFileIsClosedByTheEndLine) {
     EngineHarness h;
     h.st().logText = "Started\r\n";

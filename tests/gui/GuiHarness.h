@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QTimer>
+#include <functional>
 #include <memory>
 
 #include "MemoryFileSystem.h"
@@ -15,14 +16,20 @@
 
 // The real window and dialogues over the engine on the test fakes: virtual time, the
 // emulated enclosure behind an in-memory port, settings and files in memory. The window
-// is loaded and shown; a message box is answered with OK as soon as it is up.
+// is loaded and shown; a modal box is shown to onBox and closed as soon as it is up.
 struct GuiHarness {
     explicit GuiHarness(std::string commandLine = {}, EnclosureConfig config = {})
-        : device(config), port(host, device), dialogue([](const std::string& p) { return QString::fromStdString(p); }, false) {
+        : device(config),
+          port(host, device),
+          dialogue([](const std::string& p) { return QString::fromStdString(p); }, [this] { return host.yielding(); },
+                   false) {
         engine = std::make_unique<Engine>(port, host, dialogue, store, files, EngineSetup{std::move(commandLine), {}});
         window = std::make_unique<MainWindow>(*engine, dialogue);
-        QObject::connect(&boxCloser, &QTimer::timeout, [] {
-            if (QWidget* box = QApplication::activeModalWidget()) box->close();
+        QObject::connect(&boxCloser, &QTimer::timeout, [this] {
+            if (QWidget* box = QApplication::activeModalWidget()) {
+                if (onBox) onBox(box);
+                box->close();
+            }
         });
         boxCloser.start(5);
         window->start();
@@ -45,4 +52,5 @@ struct GuiHarness {
     std::unique_ptr<Engine> engine;
     std::unique_ptr<MainWindow> window;
     QTimer boxCloser;
+    std::function<void(QWidget*)> onBox;
 };

@@ -53,9 +53,9 @@ TEST(MainWindow, MenuTreeHasItsCaptionsAndTicks) {
     QStringList top, terminal;
     for (QAction* a : g.window->menuBar()->actions()) top << a->objectName() + "=" + a->text();
     for (QAction* a : g.action("mnuTerminalOptions")->menu()->actions())
-        terminal << a->objectName() + "=" + (a->isSeparator() ? "-" : a->text());
+        terminal << a->objectName() + "=" + (a->isSeparator() ? "|" : "") + a->text();
     EXPECT_EQ(top, QStringList({"mnuFile=&File", "mnuOptions=&Options", "mnuAbout=&About"}));
-    EXPECT_EQ(terminal, QStringList({"mnuTermModeOn=&On", "mnuTermModeOff=O&ff", "mnuSepModeColor=-",
+    EXPECT_EQ(terminal, QStringList({"mnuTermModeOn=&On", "mnuTermModeOff=O&ff", "mnuSepModeColor=|",
                                      "mnudefault=&White/Black", "mnubluewhite=&Blue/White",
                                      "mnublackwhite=B&lack/White"}));
     EXPECT_EQ(g.action("mnuMode")->menu()->actions(), (QList<QAction*>{g.action("mnuAuto"), g.action("mnuManual")}));
@@ -82,6 +82,18 @@ TEST(MainWindow, TabMovesThroughTheVisibleControlsInTheTableOrder) {
     EXPECT_EQ(order, QStringList({"cboPort", "cboBaud", "txtUploadPath", "cmdBrowseButton", "cmdStartUploadButton",
                                   "cmdStopUploadButton", "chkRestarttoApp", "txtAppCheckSum", "txtFileChecksum",
                                   "txtTerminal", "cmdExitButton"}));
+}
+
+TEST(MainWindow, EnterPressesTheFocusedButton) {
+    GuiHarness g;
+    auto* stop = g.find<QAbstractButton>("cmdStopUploadButton");
+    for (const auto& [key, modifiers] :
+         {std::pair{Qt::Key_Return, Qt::NoModifier}, {Qt::Key_Enter, Qt::KeypadModifier}}) {
+        g.ui().Timer1.setEnabled(false);
+        stop->setFocus();
+        QTest::keyClick(stop, key, modifiers);
+        EXPECT_TRUE(g.host.timerRunning(TimerId::Timer1)) << key;  // the Stop button's recovery
+    }
 }
 
 TEST(MainWindow, SelectorsAndThePathBoxTakeTypingAndChoicesThroughTheEngine) {

@@ -1,13 +1,37 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QLabel>
+#include <QMessageBox>
 #include <csignal>
+#include <functional>
 
 #include "GuiHarness.h"
 #include "TemporaryHome.h"
 #include "emulator/model/SampleImage.h"
 #include "gui/AboutBox.h"
 #include "host/SignalBridge.h"
+#include "images/UploadFileSelection.h"
+
+namespace {
+// What a box says: a message box's text, or its label's.
+QString boxText(QWidget* box) {
+    if (auto* message = qobject_cast<QMessageBox*>(box)) return message->text();
+    const auto* label = box->findChild<QLabel*>();
+    return label ? label->text() : QString();
+}
+
+bool windowUp(const GuiHarness& g, const char* name) {
+    const QWidget* window = g.find(name);
+    return window && window->isVisible();
+}
+
+bool messageBoxUp(const QString& text) {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && boxText(w).contains(text) && qobject_cast<QMessageBox*>(w)) return true;
+    return false;
+}
+}  // namespace
 
 TEST(AboutBox, OffersTheSystemToolOnlyWhereOneIsInstalled) {
     TemporaryHome bin;
@@ -42,6 +66,69 @@ TEST(Closing, ACloseDuringAnUploadStopsItAndThenEndsTheProgram) {
     EXPECT_FALSE(g.device.uploadComplete());
     EXPECT_EQ(g.host.exitCodes.size(), 1u);
     EXPECT_FALSE(g.window->isVisible());
+}
+
+TEST(SecondaryWindows, NothingOpenedDuringAnUploadHoldsItUpWhileItsOwnVerdictsWaitForOk) {
+    struct Row {
+        const char* name;
+        bool referenceFile;
+        std::function<void(GuiHarness&)> open;
+        std::function<bool(GuiHarness&)> shown;
+    };
+    const auto clickChecksums = [](GuiHarness& g) { g.find<QAbstractButton>("cmdCheckSumtxtButton")->click(); };
+    const Row rows[] = {
+        {"Checksum Reference without its file", false, clickChecksums,
+         [](GuiHarness&) { return messageBoxUp("File Not found"); }},
+        {"Checksum Reference", true, clickChecksums, [](GuiHarness& g) { return windowUp(g, "frmChecksum"); }},
+        {"About", false, [](GuiHarness& g) { g.action("mnuAbout")->trigger(); },
+         [](GuiHarness& g) { return windowUp(g, "frmAbout"); }},
+    };
+    EnclosureConfig disputing;  // the loader at the upload rate, reporting a wrong checksum
+    disputing.startInLoader = true;
+    disputing.loaderBaud = 57600;
+    disputing.wrongChecksum = true;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        GuiHarness g({}, disputing);
+        if (row.referenceFile) g.files.put(UploadFileSelection::Models()[1].checksumFile, "0x1234\r\n");
+        g.files.put("c:\\app.img", makeSampleImage(64 * 1024, true, false));
+        g.ui().txtUploadPath.setText("c:\\app.img");
+        g.ui().optTessin.setChecked(true);  // the model whose reference file is asked for
+        QStringList modal;
+        g.onBox = [&](QWidget* box) { modal << boxText(box); };
+        bool shownWhileUploading = false;
+        g.host.after(1'000'000, [&] {
+            row.open(g);
+            shownWhileUploading = g.engine->state.uploadBusy && row.shown(g);
+        });
+        g.find<QAbstractButton>("cmdStartUploadButton")->click();
+        EXPECT_TRUE(shownWhileUploading);
+        EXPECT_TRUE(g.device.uploadComplete());
+        ASSERT_EQ(modal.size(), 2) << modal.join('|').toStdString();
+        EXPECT_TRUE(modal[0].contains("Checksum Mismatch") && modal[1] == "Upload Aborted")
+            << modal.join('|').toStdString();
+    }
+}
+
+TEST(SecondaryWindows, AShortBoxKeepsItsTitleAndTheUsageKeepsItsColumns) {
+    GuiHarness g;
+    int width = 0;
+    g.onBox = [&](QWidget* box) { width = box->width() - box->fontMetrics().horizontalAdvance("Kelvane"); };
+    g.dialogue.messageBox("Upload Aborted", "Kelvane");
+    EXPECT_GE(width, 150);  // the title bar's icon and buttons beside the title
+
+    const QString longest = "-o[optional filename]    Sends all output to file, example: filename.xxx -oc:\\app.txt";
+    // Read while the box is up: the label in a fixed-width font, unwrapped, its longest line in full.
+    bool columns = false;
+    g.onBox = [&](QWidget* box) {
+        const auto* label = box->findChild<QLabel*>();
+        const QFontMetrics metrics = label->fontMetrics();
+        columns = label->text().contains(longest) && !label->wordWrap() &&
+                  metrics.horizontalAdvance('i') == metrics.horizontalAdvance('W') &&
+                  label->contentsRect().width() >= metrics.horizontalAdvance(longest);
+    };
+    g.dialogue.usageBox(CommandLine::UsageText(), CommandLine::UsageTitle());
+    EXPECT_TRUE(columns);
 }
 
 TEST(SignalBridge, ATerminationSignalArrivesOnTheEventLoop) {

@@ -6,13 +6,14 @@
 
 #include "HostTest.h"
 
-TEST(QtHost, YieldRunsPendingEventsAndTimersTickWithTheirIdUntilStopped) {
+TEST(QtHost, YieldRunsPendingEventsAndSaysSoAndTimersTickWithTheirIdUntilStopped) {
     testApplication();
     QtHost host;
-    bool ran = false;
-    QMetaObject::invokeMethod(&host, [&] { ran = true; }, Qt::QueuedConnection);
+    bool ran = false, insideYield = false;
+    QMetaObject::invokeMethod(&host, [&] { ran = true, insideYield = host.yielding(); }, Qt::QueuedConnection);
     host.yield();
-    EXPECT_TRUE(ran);
+    EXPECT_TRUE(ran && insideYield);  // a box raised there must not wait
+    EXPECT_FALSE(host.yielding());
 
     std::vector<TimerId> ticks;
     host.setTimerHandler([&](TimerId id) {

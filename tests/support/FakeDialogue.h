@@ -18,6 +18,7 @@ public:
         boxes.push_back({text, title});
         if (onBox) onBox();
     }
+    void usageBox(const std::string& text, const std::string& title) override { messageBox(text, title); }
     std::string openFile(const FileDialogRequest& request) override {
         fileRequests.push_back(request);
         return fileAnswer;

@@ -26,6 +26,11 @@ void VirtualHost::runUntil(int64_t us) {
 
 void VirtualHost::yield() {
     ++yields;
+    ++yieldDepth_;
+    struct Leave {
+        int& depth;
+        ~Leave() { --depth; }
+    } leave{yieldDepth_};
     bool happened = false;
     if (port_ && port_->deliver(nowUs_)) happened = true;
 

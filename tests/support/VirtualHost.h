@@ -37,6 +37,8 @@ public:
     // Yields until the clock has passed the given time.
     void runUntil(int64_t us);
     bool timerRunning(TimerId id) const;
+    // True while a yield runs its events.
+    bool yielding() const { return yieldDepth_ > 0; }
 
     int beeps = 0;
     std::vector<std::string> warnings;
@@ -54,4 +56,5 @@ private:
     std::multimap<int64_t, std::function<void()>> actions_;
     std::function<void(TimerId)> timerHandler_;
     MemoryPort* port_ = nullptr;
+    int yieldDepth_ = 0;
 };
