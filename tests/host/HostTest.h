@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <string>
+#include <utility>
 
 #include "app/HostError.h"
 #include "host/QtHost.h"
@@ -24,6 +26,17 @@ int errorOf(Call&& call) {
         return e.number();
     }
     return 0;
+}
+
+// The error number and the host's reason a call fails with, or 0 and nothing.
+template <class Call>
+std::pair<int, std::string> failureOf(Call&& call) {
+    try {
+        call();
+    } catch (const HostError& e) {
+        return {e.number(), e.reason()};
+    }
+    return {0, {}};
 }
 
 // Yields until done holds, or a generous bound passes (so a fault fails, not hangs).
