@@ -11,6 +11,7 @@
 #include "gui/GuiText.h"
 #include "gui/MainWindow.h"
 #include "gui/WidgetDialogue.h"
+#include "host/ComPortMapping.h"
 #include "host/HostPathMapping.h"
 #include "host/ProgressLine.h"
 #include "host/QtFileSystem.h"
@@ -103,7 +104,8 @@ int main(int argc, char** argv) {
     Engine engine(port, host, dialogue, store, files,
                   EngineSetup{rawCommandLine(argc, argv),
                               HostPathMapping::toEngine(QCoreApplication::applicationDirPath())});
-    MainWindow window(engine, dialogue);
+    ComPortMapping ports(store);
+    MainWindow window(engine, dialogue, ports);
     // Stopped from outside, the run ends as if Exit were pressed.
     SignalBridge signalBridge([&engine] { engine.lifecycle.cmdExitButton_Click(); });
     // An unattended run shows its transfer's progress on a terminal.
