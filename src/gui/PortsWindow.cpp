@@ -38,6 +38,7 @@ QTableWidget* table(const char* name, const QStringList& headings, QWidget* pare
     t->setSelectionMode(QAbstractItemView::SingleSelection);
     t->setEditTriggers(QAbstractItemView::NoEditTriggers);
     t->verticalHeader()->hide();
+    t->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     t->horizontalHeader()->setStretchLastSection(true);
     return t;
 }
@@ -97,7 +98,7 @@ PortsWindow::PortsWindow(ComPortMapping& ports, QWidget* parent) : QDialog(paren
     layout->addWidget(devicesLabel);
     layout->addWidget(deviceTable_, 2);
     layout->addLayout(buttons);
-    resize(820, 520);
+    resize(860, 600);
 
     connect(assignButton_, &QPushButton::clicked, this, &PortsWindow::assignSelected);
     connect(clearButton_, &QPushButton::clicked, this, &PortsWindow::clearSelected);

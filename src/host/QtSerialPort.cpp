@@ -1,6 +1,5 @@
 #include "host/QtSerialPort.h"
 
-#include <QFile>
 #include <QMetaObject>
 #include <cerrno>
 #include <cstring>
@@ -68,9 +67,11 @@ void QtSerialPort::open() {
             throw HostError(ErrorNumber::NoSuchPort, reason);
         case QSerialPort::PermissionError:
             // Busy, locked and forbidden all arrive as this one kind.
-            if (isPermissionFailure(why))
+            if (isPermissionFailure(why)) {
+                const QString advice = ComPortMapping::permissionAdvice(device_);
                 throw HostError(ErrorNumber::PermissionDenied,
-                                reason + Text::CrLf + text(ComPortMapping::permissionAdvice(device_)));
+                                advice.isEmpty() ? reason : reason + Text::CrLf + text(advice));
+            }
             throw HostError(ErrorNumber::PortInUse, reason);
         case QSerialPort::OpenError:
             throw HostError(ErrorNumber::PortInUse, reason);
