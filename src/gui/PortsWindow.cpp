@@ -16,8 +16,12 @@ using Source = ComPortMapping::Source;
 
 QString sourceText(Source source, int number) {
     switch (source) {
-    case Source::Environment: return QStringLiteral("environment (KELVANE_COM%1)").arg(number);
-    case Source::Setting: return QStringLiteral("setting (Ports/Com%1)").arg(number);
+    case Source::Environment:
+        return QStringLiteral("environment (%1%2)").arg(QLatin1String(ComPortMapping::VariablePrefix)).arg(number);
+    case Source::Setting:
+        return QStringLiteral("setting (%1/%2%3)")
+            .arg(QLatin1String(ComPortMapping::SettingGroup), QLatin1String(ComPortMapping::SettingPrefix))
+            .arg(number);
     case Source::Default: break;
     }
     return QStringLiteral("default");

@@ -25,14 +25,11 @@
 
 namespace {
 
-constexpr const char* VariablePrefix = "KELVANE_COM";
-constexpr const char* PortsKeyTail = "\\Ports";
-constexpr const char* SettingPrefix = "Com";
 constexpr const char* StableNameFolder = "/dev/serial/by-id";
 constexpr const char* UsualGroup = "dialout";
 
-std::string settingName(int number) { return SettingPrefix + std::to_string(number); }
-std::string portsKey() { return std::string(Settings::ProgramKey) + PortsKeyTail; }
+std::string settingName(int number) { return ComPortMapping::SettingPrefix + std::to_string(number); }
+std::string portsKey() { return std::string(Settings::ProgramKey) + '\\' + ComPortMapping::SettingGroup; }
 
 QString canonical(const QString& path) { return QFileInfo(path).canonicalFilePath(); }
 
@@ -52,7 +49,7 @@ ComPortMapping::ComPortMapping(SettingsStore& settings, DeviceList listDevices)
     : settings_(settings), listDevices_(std::move(listDevices)) {}
 
 ComPortMapping::Mapping ComPortMapping::mapping(int number) const {
-    const QByteArray variable = qgetenv((VariablePrefix + std::to_string(number)).c_str());
+    const QByteArray variable = qgetenv((std::string(VariablePrefix) + std::to_string(number)).c_str());
     if (!variable.isEmpty()) return {QFile::decodeName(variable), Source::Environment};
     const auto setting = settings_.read(portsKey(), settingName(number));
     if (setting && setting->type == SettingValue::Type::Text && !setting->text.empty())

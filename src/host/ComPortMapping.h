@@ -35,6 +35,10 @@ public:
 
     static constexpr int FirstPort = 1;
     static constexpr int LastPort = 9;
+    // Where a port's device is given: KELVANE_COM<n>, or the value Com<n> in Ports.
+    static constexpr const char* VariablePrefix = "KELVANE_COM";
+    static constexpr const char* SettingPrefix = "Com";
+    static constexpr const char* SettingGroup = "Ports";
 
     // The devices are listed on first use and again on refresh().
     explicit ComPortMapping(SettingsStore& settings, DeviceList listDevices = presentDevices);
