@@ -44,13 +44,10 @@ struct PortsWindowTest : ::testing::Test {
     GuiHarness g;
 };
 
-TEST_F(PortsWindowTest, TheNewItemComesAfterTheOptionsMenusOwnItems) {
-    QStringList items;
+TEST_F(PortsWindowTest, UnderOptionsAssignsAPresentDeviceByItsStableNameClearsItAndRefreshesTheList) {
+    QStringList items;  // a new item after the menu's own
     for (QAction* a : g.find<QMenu>("mnuOptions")->actions()) items << a->objectName();
     EXPECT_EQ(items, QStringList({"mnuMode", "mnuTerminalOptions", "mnuSerialPorts"}));
-}
-
-TEST_F(PortsWindowTest, AssignsAPresentDeviceByItsStableNameClearsItAndRefreshesTheList) {
     ASSERT_TRUE(g.port.isOpen());  // the terminal is on
     const int opensBefore = g.port.opens;
     PortsWindow* w = open();

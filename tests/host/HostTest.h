@@ -17,17 +17,6 @@ inline QCoreApplication& testApplication() {
     return *QCoreApplication::instance();
 }
 
-// The error number a call fails with, or 0.
-template <class Call>
-int errorOf(Call&& call) {
-    try {
-        call();
-    } catch (const HostError& e) {
-        return e.number();
-    }
-    return 0;
-}
-
 // The error number and the host's reason a call fails with, or 0 and nothing.
 template <class Call>
 std::pair<int, std::string> failureOf(Call&& call) {
@@ -37,6 +26,11 @@ std::pair<int, std::string> failureOf(Call&& call) {
         return {e.number(), e.reason()};
     }
     return {0, {}};
+}
+
+template <class Call>
+int errorOf(Call&& call) {
+    return failureOf(call).first;
 }
 
 // Yields until done holds, or a generous bound passes (so a fault fails, not hangs).
