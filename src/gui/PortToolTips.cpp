@@ -7,9 +7,9 @@
 #include "host/ComPortMapping.h"
 
 PortToolTips::PortToolTips(QComboBox* selector, ComPortMapping& ports)
-    : QObject(selector), selector_(selector), ports_(ports) {
+    : QObject(selector), selector_(selector), list_(selector->view()), ports_(ports) {
     selector_->installEventFilter(this);
-    selector_->view()->installEventFilter(this);
+    list_->installEventFilter(this);
 }
 
 void PortToolTips::update() {
@@ -22,7 +22,8 @@ void PortToolTips::update() {
 
 bool PortToolTips::eventFilter(QObject* watched, QEvent* event) {
     const bool tipAboutToShow = watched == selector_ && event->type() == QEvent::ToolTip;
-    const bool listAboutToShow = watched == selector_->view() && event->type() == QEvent::Show;
+    // Compared, never called: the filter also sees the selector's last events as it goes.
+    const bool listAboutToShow = watched == list_ && event->type() == QEvent::Show;
     if (tipAboutToShow || listAboutToShow) {
         ports_.refresh();
         update();

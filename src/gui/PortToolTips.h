@@ -21,5 +21,6 @@ protected:
 
 private:
     QComboBox* selector_;
+    QObject* list_;
     ComPortMapping& ports_;
 };
