@@ -9,6 +9,7 @@
 #include "gui/GuiText.h"
 #include "gui/MainWindow.h"
 #include "gui/WidgetDialogue.h"
+#include "host/ComPortMapping.h"
 #include "host/HostPathMapping.h"
 #include "host/ProgressLine.h"
 #include "host/QtFileSystem.h"
@@ -137,7 +138,8 @@ int main(int argc, char** argv) {
     Engine engine(port, host, dialogue, store, files,
                   EngineSetup{rawCommandLine(argc, argv),
                               HostPathMapping::toEngine(QCoreApplication::applicationDirPath())});
-    MainWindow window(engine, dialogue);
+    ComPortMapping ports(store);
+    MainWindow window(engine, dialogue, ports);
     // Stopped from outside, the run ends as if Exit were pressed.
     running = &engine;
     // An unattended run shows its transfer's progress on a terminal.

@@ -201,7 +201,7 @@ void CommandLine::ApplyCommandLine() {
         ui.optTessin.setChecked(false);
         ui.txtUploadPath.setText(s.cmdLinePath);
         if (k_.files.lookup(s.cmdLinePath).empty()) {
-            k_.errors.ReportError(ErrorNumber::BadFileName);
+            k_.errors.ReportError(ErrorNumber::BadFileName, s.cmdLinePath + ": file not found");
             return;
         }
         if (s.autoMode && ui.cboPort.text() != NoPort) k_.upload.cmdStartUploadButton_Click();

@@ -24,6 +24,8 @@
 
 #include "app/Engine.h"
 #include "gui/GuiText.h"
+#include "gui/PortToolTips.h"
+#include "gui/PortsWindow.h"
 #include "gui/TerminalView.h"
 #include "gui/WidgetDialogue.h"
 
@@ -53,13 +55,14 @@ QColor toColor(const Rgb& c) { return QColor(c.r, c.g, c.b); }
 
 }  // namespace
 
-MainWindow::MainWindow(Engine& engine, WidgetDialogue& dialogue, QWidget* parent)
+MainWindow::MainWindow(Engine& engine, WidgetDialogue& dialogue, ComPortMapping& ports, QWidget* parent)
     : QMainWindow(parent), k_(engine), ui_(engine.ui) {
     setObjectName(QString::fromLatin1(ui_.frmKelvane.name().c_str()));
     // Set for the application, so the secondary windows and message boxes carry it too.
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/kelvane.svg")));
     buildControls();
     buildMenus();
+    addPortMapping(ports);
     buildLayout();
     connectEvents();
     setTabOrder();
@@ -164,6 +167,22 @@ void MainWindow::buildMenus() {
         action->setObjectName(name);
         actions_[c] = action;
     }
+}
+
+void MainWindow::addPortMapping(ComPortMapping& ports) {
+    auto* toolTips = new PortToolTips(widgetAs<QComboBox>(ui_.cboPort), ports);
+    QAction* item = findChild<QMenu*>(QStringLiteral("mnuOptions"))->addAction(QStringLiteral("&Serial Ports..."));
+    item->setObjectName(QStringLiteral("mnuSerialPorts"));
+    connect(item, &QAction::triggered, this, [this, &ports, toolTips] {
+        auto* window = new PortsWindow(ports, this);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        connect(window, &PortsWindow::mappingChanged, toolTips, &PortToolTips::update);
+        // An open port moves to its new device at once.
+        connect(window, &PortsWindow::mappingChanged, this, [this] {
+            if (k_.port.isOpen()) run("ApplyPortSettings", [this] { k_.selectors.ApplyPortSettings(); });
+        });
+        window->open();
+    });
 }
 
 void MainWindow::buildLayout() {

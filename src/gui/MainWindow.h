@@ -7,6 +7,7 @@
 
 #include "app/Controls.h"
 
+class ComPortMapping;
 class Engine;
 class QAction;
 class QComboBox;
@@ -19,7 +20,7 @@ class WidgetDialogue;
 class MainWindow : public QMainWindow, private ControlsListener {
     Q_OBJECT
 public:
-    MainWindow(Engine& engine, WidgetDialogue& dialogue, QWidget* parent = nullptr);
+    MainWindow(Engine& engine, WidgetDialogue& dialogue, ComPortMapping& ports, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // Runs the start-up, shows the window and, once it has appeared, gives the Exit
@@ -33,6 +34,8 @@ protected:
 private:
     void buildControls();
     void buildMenus();
+    // The device behind each port: its tool tips, and a window under Options to choose it.
+    void addPortMapping(ComPortMapping& ports);
     void buildLayout();
     void connectEvents();
     void connectButton(Control& control, std::function<void()> handler);

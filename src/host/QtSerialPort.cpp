@@ -1,19 +1,16 @@
 #include "host/QtSerialPort.h"
 
-#include <QFile>
 #include <QMetaObject>
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <cstring>
 
 #include "app/HostError.h"
-#include "app/Settings.h"
+#include "app/Text.h"
+#include "host/ComPortMapping.h"
 #include "host/QtSettingsStore.h"
 
 #ifdef Q_OS_UNIX
 #include <termios.h>
-#include <unistd.h>
 #endif
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -50,52 +47,32 @@ QtSerialPort::~QtSerialPort() {
     }
 }
 
-QString QtSerialPort::devicePath(int number) {
-    const QByteArray fromEnvironment = qgetenv(("KELVANE_COM" + std::to_string(number)).c_str());
-    if (!fromEnvironment.isEmpty()) return QFile::decodeName(fromEnvironment);
-    const auto fromSettings =
-        QtSettingsStore().read(std::string(Settings::ProgramKey) + "\\Ports", "Com" + std::to_string(number));
-    if (fromSettings && !fromSettings->text.empty()) return QString::fromLocal8Bit(fromSettings->text.c_str());
-#ifdef Q_OS_WIN
-    return QStringLiteral("COM%1").arg(number);
-#else
-    return QStringLiteral("/dev/ttyS%1").arg(number - 1);
-#endif
-}
-
 bool QtSerialPort::isOpen() const { return port_.isOpen(); }
 
 void QtSerialPort::open() {
-    if (port_.isOpen()) throw HostError(ErrorNumber::PortInUse, text(device_ + QStringLiteral(": already open")));
-    const QString named = devicePath(number_);
-#ifdef Q_OS_UNIX
-    // Two names of one device must meet at one lock.
-    char resolved[PATH_MAX];
-    if (!::realpath(QFile::encodeName(named).constData(), resolved)) {
-        const int e = errno;
-        const int number = e == EACCES ? ErrorNumber::PermissionDenied : ErrorNumber::NoSuchPort;
-        throw HostError(number, text(named) + ": " + std::strerror(e));
-    }
-    device_ = QFile::decodeName(resolved);
-    if (::access(resolved, R_OK | W_OK) != 0 && (errno == EACCES || errno == EPERM || errno == EROFS))
-        throw HostError(ErrorNumber::PermissionDenied, text(device_) + ": " + std::strerror(errno));
-#else
-    device_ = named;
-#endif
+    if (port_.isOpen()) throw HostError(ErrorNumber::PortInUse, text(label_ + QStringLiteral(": already open")));
+    QtSettingsStore settings;
+    const ComPortMapping ports(settings);
+    device_ = ports.openablePath(number_);
+    label_ = ComPortMapping::label(ports.mapping(number_).device, device_);
     port_.setPortName(device_);
     applySettings();
     if (!port_.open(QIODevice::ReadWrite)) {
         const QSerialPort::SerialPortError error = port_.error();
         const QString why = port_.errorString();
         port_.clearError();
-        const std::string reason = text(device_ + QStringLiteral(": ") + why);
+        const std::string reason = text(label_ + QStringLiteral(": ") + why);
         switch (error) {
         case QSerialPort::DeviceNotFoundError:
             throw HostError(ErrorNumber::NoSuchPort, reason);
         case QSerialPort::PermissionError:
             // Busy, locked and forbidden all arrive as this one kind.
-            throw HostError(isPermissionFailure(why) ? ErrorNumber::PermissionDenied : ErrorNumber::PortInUse,
-                            reason);
+            if (isPermissionFailure(why)) {
+                const QString advice = ComPortMapping::permissionAdvice(device_);
+                throw HostError(ErrorNumber::PermissionDenied,
+                                advice.isEmpty() ? reason : reason + Text::CrLf + text(advice));
+            }
+            throw HostError(ErrorNumber::PortInUse, reason);
         case QSerialPort::OpenError:
             throw HostError(ErrorNumber::PortInUse, reason);
         default:
@@ -113,7 +90,7 @@ void QtSerialPort::close() {
 }
 
 void QtSerialPort::choosePort(int number) {
-    if (port_.isOpen()) throw HostError(ErrorNumber::PortInUse, text(device_ + QStringLiteral(": port is open")));
+    if (port_.isOpen()) throw HostError(ErrorNumber::PortInUse, text(label_ + QStringLiteral(": port is open")));
     if (number < 1) throw HostError(ErrorNumber::NoSuchPort, "no port " + std::to_string(number));
     number_ = number;
 }
@@ -160,7 +137,7 @@ void QtSerialPort::applySettings() {
     const bool ok = port_.setBaudRate(settings_.baud) && port_.setParity(settings_.parity) &&
                     port_.setDataBits(settings_.dataBits) && port_.setStopBits(settings_.stopBits);
     if (!ok) {
-        const std::string reason = text(device_ + QStringLiteral(": ") + port_.errorString());
+        const std::string reason = text(label_ + QStringLiteral(": ") + port_.errorString());
         port_.clearError();
         throw HostError(InvalidPropertyValue, reason);
     }
@@ -170,7 +147,7 @@ void QtSerialPort::write(const std::string& bytes) {
     if (!port_.isOpen()) throw HostError(ErrorNumber::PortNotOpen, "port is not open");
     const qint64 written = port_.write(bytes.data(), static_cast<qint64>(bytes.size()));
     if (written != static_cast<qint64>(bytes.size()) && port_.isOpen())
-        throw HostError(ErrorNumber::DeviceIoError, text(device_ + QStringLiteral(": ") + port_.errorString()));
+        throw HostError(ErrorNumber::DeviceIoError, text(label_ + QStringLiteral(": ") + port_.errorString()));
     port_.flush();
 }
 
@@ -217,7 +194,7 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error) {
     if (!port_.isOpen()) return;
     // The port stays "open" after a hang-up and floods errors: close it now and let the
     // next read report the failure.
-    lostReason_ = device_ + QStringLiteral(": ") + port_.errorString();
+    lostReason_ = label_ + QStringLiteral(": ") + port_.errorString();
     lineLost_ = true;
     port_.clearError();
     port_.close();

@@ -8,9 +8,8 @@
 
 #include "app/SerialPort.h"
 
-// The serial line on QSerialPort. Port n is the device named by the environment
-// variable KELVANE_COM<n>, else by the setting Ports/Com<n>, else /dev/ttyS<n-1>
-// (COMn on Windows).
+// The serial line on QSerialPort. Port n is the device ComPortMapping gives it; the
+// host's reasons for failures name that device.
 //
 // Habits of QSerialPort absorbed here: output is drained to the line before the port
 // is closed or its rate changed; a line that goes away is closed at once and its
@@ -33,9 +32,6 @@ public:
     int waiting() const override;
     void setReceiveHandler(std::function<void()> handler) override;
 
-    // The device that port number names, before it is resolved to its real path.
-    static QString devicePath(int number);
-
 private:
     struct LineSettings {
         qint32 baud = 9600;
@@ -52,7 +48,9 @@ private:
 
     QSerialPort port_;
     int number_ = 1;
+    // The device node opened, and the device as named in messages.
     QString device_;
+    QString label_;
     LineSettings settings_;
     std::function<void()> handler_;
     bool notificationPending_ = false;

@@ -42,6 +42,12 @@ std::string joined(std::initializer_list<std::string> lines) {
 
 std::string errorLine(int number) { return ErrorLineHead + std::to_string(number); }
 
+// The host's reason (which device or file, and why) follows as a line of its own.
+std::string withReason(std::string message, const std::string& reason) {
+    if (!reason.empty()) message += Text::CrLf + reason;
+    return message;
+}
+
 }  // namespace
 
 void ErrorReporter::DeliverMessage(const std::string& message) {
@@ -62,34 +68,36 @@ void ErrorReporter::ReportError(int errorNumber, const std::string& reason) {
     case ErrorNumber::FileNotFound:
     case ErrorNumber::PathFileAccess:
     case ErrorNumber::PathNotFound:
-        DeliverMessage(joined({errorLine(FileExitCode), FileNotFound, CheckFile, PathInformation}));
+        DeliverMessage(withReason(joined({errorLine(FileExitCode), FileNotFound, CheckFile, PathInformation}), reason));
         s.appExitCode = FileExitCode;
         return;
 
     case ErrorNumber::PortInUse:
-        DeliverMessage(joined({errorLine(PortExitCode), PortInUse, ByAnotherProgram, ShutDownOffender, OrChangePort}));
+        DeliverMessage(withReason(
+            joined({errorLine(PortExitCode), PortInUse, ByAnotherProgram, ShutDownOffender, OrChangePort}), reason));
         k_.ui.cboPort.setText(NoPort);
         k_.ui.cboPort.setLook(Look::NoPort);
         if (k_.port.isOpen()) k_.port.close();
         s.appExitCode = PortExitCode;
         return;
 
-    case ErrorNumber::NoSuchPort:
+    case ErrorNumber::NoSuchPort: {
+        std::string message;
         if (s.portNumber == 1)
-            DeliverMessage(joined({errorLine(PortExitCode), NoCom1, TryCom2}));
+            message = joined({errorLine(PortExitCode), NoCom1, TryCom2});
         else if (s.portNumber == 2)
-            DeliverMessage(joined({errorLine(PortExitCode), NoCom2, TryCom1}));
+            message = joined({errorLine(PortExitCode), NoCom2, TryCom1});
         else if (s.portNumber > 2)
-            DeliverMessage(joined({errorLine(PortExitCode), NoComHead + std::to_string(s.portNumber) + NoComTail,
-                            TryAnotherPort}));
+            message = joined({errorLine(PortExitCode), NoComHead + std::to_string(s.portNumber) + NoComTail,
+                              TryAnotherPort});
+        if (!message.empty()) DeliverMessage(withReason(message, reason));
         k_.ui.cboPort.setText(NoPort);
         s.appExitCode = PortExitCode;
         return;
+    }
 
     default: {
-        // The host's reason (which device, and why) follows as a line of its own.
-        std::string full = joined({errorLine(errorNumber), Unexpected});
-        if (!reason.empty()) full += Text::CrLf + reason;
+        const std::string full = withReason(joined({errorLine(errorNumber), Unexpected}), reason);
         if (s.autoMode) {
             k_.log.AppendLog(full);
         } else {

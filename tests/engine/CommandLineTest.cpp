@@ -146,7 +146,8 @@ TEST(CommandLineApplying, TheFileNameGoesIntoThePathBoxAndMustExist) {
     EXPECT_FALSE(missing->ui().chkRestarttoApp.checked());
     EXPECT_EQ(missing->ui().txtUploadPath.text(), "\"file.txt\"");
     EXPECT_EQ(missing->outcome(),
-              "[Kelvane: Error # 7\r\nFile Not found\r\nCheck File to Upload\r\nPath Information ] log: exit:7");
+              "[Kelvane: Error # 7\r\nFile Not found\r\nCheck File to Upload\r\nPath Information \r\n"
+              "\"file.txt\": file not found] log: exit:7");
 
     auto present = applied("  images\\new.img  -s3", "images\\new.img");
     EXPECT_EQ(present->outcome(), " log: exit:6");

@@ -127,6 +127,8 @@ TEST(ErrorReporter, EachFailureHasItsMessageAndExitCodeAndAPortFailureLeavesNoPo
     const std::string noCom = "Error # 3\r\nNo Com ";
     const std::string inUse = "Error # 3\r\nThe Serial port is in use\r\nby another Program or Device\r\n"
                               "Shut Down the Offending Program\r\n or Change the Com Port Settings";
+    // The host's reason follows the fixed lines as a line of its own.
+    const std::string reason = "/dev/ttyS1: why";
     // Number, port, unattended, message, exit code.
     const std::tuple<int, int16_t, bool, std::string, int> cases[] = {
         {52, 2, false, FileMessage, 7}, {53, 2, false, FileMessage, 7}, {75, 2, false, FileMessage, 7},
@@ -137,9 +139,10 @@ TEST(ErrorReporter, EachFailureHasItsMessageAndExitCodeAndAPortFailureLeavesNoPo
         {8002, 0, false, "", 3},  // no port at all: no message, yet no port either
         {8005, 2, false, inUse, 3},
     };
-    for (const auto& [number, portNumber, autoMode, message, exitCode] : cases) {
+    for (const auto& [number, portNumber, autoMode, fixedLines, exitCode] : cases) {
         SCOPED_TRACE(std::to_string(number) + " on " + std::to_string(portNumber));
-        Reported r(number, portNumber, autoMode);
+        Reported r(number, portNumber, autoMode, reason);
+        const std::string message = fixedLines.empty() ? "" : fixedLines + "\r\n" + reason;
         const bool shown = !autoMode && !message.empty();
         EXPECT_EQ(r.outcome(), (shown ? "[Kelvane: " + message + "]" : "") + " log:" +
                                    (message.empty() ? "" : "\r\n" + message) + " exit:" + std::to_string(exitCode));

@@ -236,7 +236,7 @@ TEST_F(Upload, FileProblemsEndTheRunWithTheirOwnCodesBeforeAnyDialogue) {
     interactive({});
     h->files.files.clear();
     clickStart();
-    EXPECT_TRUE(Text::endsWith(h->outcome(), "Path Information ][Kelvane: Upload Aborted] log: exit:7"))
+    EXPECT_TRUE(Text::endsWith(h->outcome(), "Path Information \r\nfile not found][Kelvane: Upload Aborted] log: exit:7"))
         << h->outcome();
     EXPECT_FALSE(h->st().stopRequested);
     EXPECT_EQ(h->sent(), "X");  // only the abort's prod

@@ -13,6 +13,7 @@
 #include "app/Engine.h"
 #include "gui/MainWindow.h"
 #include "gui/WidgetDialogue.h"
+#include "host/ComPortMapping.h"
 
 // The real window and dialogues over the engine on the test fakes: virtual time, the
 // emulated enclosure behind an in-memory port, settings and files in memory. The window
@@ -24,7 +25,7 @@ struct GuiHarness {
           dialogue([](const std::string& p) { return QString::fromStdString(p); }, [this] { return host.yielding(); },
                    false) {
         engine = std::make_unique<Engine>(port, host, dialogue, store, files, EngineSetup{std::move(commandLine), {}});
-        window = std::make_unique<MainWindow>(*engine, dialogue);
+        window = std::make_unique<MainWindow>(*engine, dialogue, ports);
         QObject::connect(&boxCloser, &QTimer::timeout, [this] {
             if (QWidget* box = QApplication::activeModalWidget()) {
                 if (onBox) onBox(box);
@@ -48,6 +49,9 @@ struct GuiHarness {
     MemoryPort port;
     MemorySettingsStore store;
     MemoryFileSystem files;
+    // The serial devices this machine has, as the port mapping lists them.
+    QList<SerialDevice> devices;
+    ComPortMapping ports{store, [this] { return devices; }};
     WidgetDialogue dialogue;
     std::unique_ptr<Engine> engine;
     std::unique_ptr<MainWindow> window;

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <string>
+#include <utility>
 
 #include "app/HostError.h"
 #include "host/QtHost.h"
@@ -15,15 +17,20 @@ inline QCoreApplication& testApplication() {
     return *QCoreApplication::instance();
 }
 
-// The error number a call fails with, or 0.
+// The error number and the host's reason a call fails with, or 0 and nothing.
 template <class Call>
-int errorOf(Call&& call) {
+std::pair<int, std::string> failureOf(Call&& call) {
     try {
         call();
     } catch (const HostError& e) {
-        return e.number();
+        return {e.number(), e.reason()};
     }
-    return 0;
+    return {0, {}};
+}
+
+template <class Call>
+int errorOf(Call&& call) {
+    return failureOf(call).first;
 }
 
 // Yields until done holds, or a generous bound passes (so a fault fails, not hangs).

@@ -53,19 +53,24 @@ TEST_F(QtSerialPortTest, OutputLeavesForTheLineBeforeThePortCloses) {
     EXPECT_THROW(port.write("x"), HostError);
 }
 
-TEST_F(QtSerialPortTest, MissingAndBusyDevicesHaveTheirOwnNumbers) {
+TEST_F(QtSerialPortTest, MissingAndBusyDevicesHaveTheirOwnNumbersAndReasonsNamingTheDevice) {
     port.open();
     // Another name of the same device meets the same lock.
     std::filesystem::create_symlink(pty.path, home.file("ttyLink"));
     home.set("KELVANE_COM2", home.file("ttyLink"));
-    QtSerialPort second;
-    second.choosePort(2);
-    EXPECT_EQ(errorOf([&] { second.open(); }), ErrorNumber::PortInUse);
-    EXPECT_FALSE(second.isOpen());
-
     home.set("KELVANE_COM3", home.file("no-such-tty"));
-    second.choosePort(3);
-    EXPECT_EQ(errorOf([&] { second.open(); }), ErrorNumber::NoSuchPort);
+    const std::tuple<int, int, std::string> cases[] = {
+        {2, ErrorNumber::PortInUse, home.file("ttyLink") + " (" + pty.path + "): "},
+        {3, ErrorNumber::NoSuchPort, home.file("no-such-tty") + ": "},
+    };
+    QtSerialPort second;
+    for (const auto& [n, number, reasonHead] : cases) {
+        second.choosePort(n);
+        const auto [failure, reason] = failureOf([&] { second.open(); });
+        EXPECT_EQ(failure, number);
+        EXPECT_EQ(reason.substr(0, reasonHead.size()), reasonHead);
+        EXPECT_FALSE(second.isOpen());
+    }
 }
 
 TEST_F(QtSerialPortTest, LineThatGoesAwayClosesThePortAndFailsTheNextRead) {
