@@ -103,11 +103,11 @@ TEST_F(Upload, TheChecksumVerdictIsAnExactComparisonUnlessTheExpectedOneIsUnknow
 }
 
 TEST_F(Upload, NothingReturnedPassesOnlyWhenNothingWasExpected) {
-    // The line goes away just before the end: the last chunks go unanswered and no
-    // checksum comes back.
-    const EnclosureConfig cut = enclosure([](auto& c) { c = LoaderAt57600; c.disconnectAfterBytes = 2900; });
+    // The loader takes the whole image but reports no checksum.
+    const EnclosureConfig mute =
+        enclosure([](auto& c) { c = LoaderAt57600; c.checksumLine = EnclosureConfig::ChecksumLine::Missing; });
     image = makeSampleImage(3000, false, false);
-    EXPECT_EQ(unattended(cut), 6);
+    EXPECT_EQ(unattended(mute), 6);
     EXPECT_FALSE(logHas("Upload Successful!") || logHas("Error # ")) << log();
     EXPECT_EQ(h->host.beeps, 1);
     // A loader found at 57600 is neither negotiated with nor set back.
@@ -115,8 +115,25 @@ TEST_F(Upload, NothingReturnedPassesOnlyWhenNothingWasExpected) {
     EXPECT_EQ(sentAfterImage(), "b");
 
     image = makeSampleImage(3000, true, false);
-    EXPECT_EQ(unattended(cut), 2);
+    EXPECT_EQ(unattended(mute), 2);
     EXPECT_TRUE(logHas("Returned checksum: \r\n")) << log();
+}
+
+TEST_F(Upload, ALoaderThatStopsAnsweringNearTheEndFailsTheLineEvenWithNoChecksumExpected) {
+    // The image has no checksum field, so any report would pass: only the
+    // acknowledgements tell that the device holds part of it.
+    image = makeSampleImage(3000, false, false);
+    const EnclosureConfig cases[] = {
+        enclosure([](auto& c) { c = LoaderAt57600; c.disconnectAfterBytes = 2900; }),
+        enclosure([](auto& c) { c = LoaderAt57600; c.dropAckAtChunk = 2; }),
+    };
+    for (const EnclosureConfig& config : cases) {
+        EXPECT_EQ(unattended(config), 6);
+        EXPECT_TRUE(logHas("\r\nError # 6\r\nSerial Communications Error")) << log();
+        EXPECT_FALSE(logHas("Upload Successful!")) << log();
+        // Nothing follows the last chunk but the abort's prod.
+        EXPECT_EQ(sentAfterImage(), "X");
+    }
 }
 
 TEST_F(Upload, ARateGivenWithBIsRestoredUnlessItIs57600) {
@@ -158,6 +175,26 @@ TEST_F(Upload, ASilentCpuIsProbedAt9600ThenDownFrom57600FiveTimesThenGivenUp) {
     EXPECT_EQ(h->sent(), "X\r\nX\r\nX\r\nX\r\nX\r\nX");
     // The line's failure, and no "Upload Aborted" after it.
     EXPECT_EQ(h->outcome(), "[Kelvane: Error # 6\r\nSerial Communications Error] log: exit:6");
+}
+
+TEST_F(Upload, ACpuThatNeverEntersItsLoaderEndsAnUnattendedRunAfterFiveRequests) {
+    const EnclosureConfig stubborn = enclosure([](auto& c) { c.appPrompt = false; c.ignoreEnterLoader = true; });
+    auto requests = [&] {
+        size_t n = 0;
+        for (auto at = h->sent().find("~ios!"); at != std::string::npos; at = h->sent().find("~ios!", at + 1)) ++n;
+        return n;
+    };
+    EXPECT_EQ(unattended(stubborn), 6);
+    EXPECT_EQ(requests(), 5u);
+    EXPECT_TRUE(logHas("\r\nThe CPU did not enter its loader (IOS) after 5 \"~ios!\"")) << log();
+    EXPECT_TRUE(logHas("\r\nError # 6\r\nSerial Communications Error")) << log();
+
+    // The window's user has the Stop button: the requests go on.
+    interactive(stubborn);
+    when([&] { return requests() == 7; }, [&] { h->engine->stopAbort.cmdStopUploadButton_Click(); });
+    clickStart();
+    EXPECT_EQ(requests(), 7u);
+    EXPECT_EQ(h->outcome(), "[Kelvane: Upload Aborted] log: exit:6");
 }
 
 TEST_F(Upload, AfterFourUnrecognisedRepliesTheLoaderIsUnlockedWithoutNegotiation) {
