@@ -93,7 +93,7 @@ struct Enclosure::Impl {
         waiting.erase(waiting.begin());
         const int64_t n = int64_t(a.bytes.size());
         const int64_t gap = config.trickle ? TrickleGapUs : 0;
-        txFreeUs = atUs + (config.pace ? uart::charEndUs(a.baud, n - 1) : 0) + (n - 1) * gap;
+        txFreeUs = atUs + (config.pace ? uart::charEndUs(a.baud, n - 1) : 0) + n * gap;
         if (hostBaud <= 0) return;
         int64_t last = outbound.empty() ? atUs : outbound.back().atUs;
         auto push = [&](int64_t at, unsigned char byte) {
