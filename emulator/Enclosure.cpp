@@ -15,6 +15,11 @@ namespace {
 // What a device with a broken line driver sends instead of its texts: high bytes and
 // control characters, never a prompt character, an acknowledgement or the reset glitch.
 const unsigned char GarbageBytes[] = {0x00, 0x80, 0xF8, 0x1C, 0xE0, 0x9E, 0xFC, 0x86, 0xC0, 0x07};
+// A noisier line: garbage that holds the dialogue's own characters.
+const unsigned char ProtocolGarbageBytes[] = {'X', 0xAE, '.', 0x1C, 'x', 0xFF, '>', '.', 0x80, 'X', 0xAE, '>', 0x00};
+
+// One character at a time: each leaves this long after the one before.
+constexpr int64_t TrickleGapUs = 3000;
 
 struct LineByte {
     int64_t atUs;
@@ -34,7 +39,9 @@ struct Enclosure::Impl {
 
     void answer(int64_t atUs, std::string bytes, int baud) {
         if (!up || config.silent) return;
-        if (config.garbage)
+        if (config.protocolGarbage)
+            for (char& c : bytes) c = char(ProtocolGarbageBytes[garbageIndex++ % sizeof ProtocolGarbageBytes]);
+        else if (config.garbage)
             for (char& c : bytes) c = char(GarbageBytes[garbageIndex++ % sizeof GarbageBytes]);
         waiting.emplace(atUs, Answer{std::move(bytes), baud});
     }
@@ -85,7 +92,8 @@ struct Enclosure::Impl {
         const Answer a = std::move(waiting.begin()->second);
         waiting.erase(waiting.begin());
         const int64_t n = int64_t(a.bytes.size());
-        txFreeUs = config.pace ? atUs + uart::charEndUs(a.baud, n - 1) : atUs;
+        const int64_t gap = config.trickle ? TrickleGapUs : 0;
+        txFreeUs = atUs + (config.pace ? uart::charEndUs(a.baud, n - 1) : 0) + n * gap;
         if (hostBaud <= 0) return;
         int64_t last = outbound.empty() ? atUs : outbound.back().atUs;
         auto push = [&](int64_t at, unsigned char byte) {
@@ -94,9 +102,12 @@ struct Enclosure::Impl {
         };
         if (a.baud == hostBaud) {
             for (int64_t i = 0; i < n; ++i)
-                push(config.pace ? atUs + uart::charEndUs(a.baud, i) : atUs, static_cast<unsigned char>(a.bytes[i]));
+                push(atUs + (config.pace ? uart::charEndUs(a.baud, i) : 0) + i * gap,
+                     static_cast<unsigned char>(a.bytes[i]));
         } else {
-            for (const auto& r : uart::reframe(a.bytes, a.baud, hostBaud)) push(config.pace ? atUs + r.atUs : atUs, r.byte);
+            int64_t i = 0;
+            for (const auto& r : uart::reframe(a.bytes, a.baud, hostBaud))
+                push(atUs + (config.pace ? r.atUs : 0) + i++ * gap, r.byte);
         }
     }
 

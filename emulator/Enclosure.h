@@ -8,7 +8,9 @@
 // Switches of the emulated enclosure CPU: how it is set up, and the faults a real
 // line and a real device show.
 struct EnclosureConfig {
-    enum class Challenge { None, Plain, MVariant };
+    enum class Challenge { None, Plain, MVariant, MThenPlain };
+    // How the loader writes its checksum report.
+    enum class ChecksumLine { Normal, LowerCase, NoBlank, Long, Missing };
 
     // Where the CPU is at power-up: its application (9600 baud) or its loader (at
     // loaderBaud).
@@ -20,6 +22,7 @@ struct EnclosureConfig {
     int loaderBaud = 9600;
     // The loader shows a key challenge (its unlock word, or the "m" variant, and the
     // colon) instead of its prompt each time it starts, until the word is typed back.
+    // MThenPlain: the "m" challenge, and once that is answered the plain one.
     Challenge challenge = Challenge::None;
     // The loader asks "key: " after "ey" / after "py" and wants the unlock word + CR.
     bool keyPromptOnEy = false;
@@ -38,6 +41,15 @@ struct EnclosureConfig {
     int64_t disconnectAfterBytes = -1;  // the line goes away once this many bytes have arrived
     int64_t answerDelayUs = 0;       // every answer starts this much later
     bool pace = false;               // characters take their real time on the line (10 bits each)
+    // The application restarts on "~ios!" but comes back as itself, never its loader.
+    bool ignoreEnterLoader = false;
+    int64_t keyPromptDelayUs = 0;    // "key: " comes this much later
+    int64_t eraseUs = 400000;        // how long erasing the application block takes
+    int unsolicitedAtChunk = -1;     // after answering chunk k the loader prints a line of its own
+    ChecksumLine checksumLine = ChecksumLine::Normal;
+    bool protocolGarbage = false;    // garbage made of the dialogue's own characters (X x > . 0xAE 0xFF)
+    int64_t floodChars = 0;          // the checksum report runs on this long without a line end
+    bool trickle = false;            // answers reach the host one character at a time
 };
 
 // The CPU at the far end of the line: bytes in, bytes out, in time. Plain C++, so the
@@ -51,8 +63,7 @@ struct EnclosureConfig {
 // echoing them: "x" (where are you), "ey" (key), "Sy<rate>" CR (store the rate), "b"
 // (restart: the loader at its stored rate, or the application once an image has been
 // taken), "py" (erase, answered by a line ending "mode." CR LF, then the image). The
-// image comes in
-// chunks of 1024 bytes, each answered by 0xAE and a blank. A pause of 0.2 s inside a
+// image comes in chunks of 1024 bytes, each answered by 0xAE and a blank. A pause of 0.2 s inside a
 // chunk ends the image (that short chunk is answered too), and so does a line quiet
 // for 1.5 s after a full chunk; CR LF "CHECKSUM: " + 8 hex digits + CR LF "IOS>"
 // follows. So a host that waits longer than that before its next chunk (after an

@@ -11,7 +11,6 @@ const int StoredRates[] = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
 
 // How long the firmware is busy, and deaf to the line, while it does these.
 constexpr int64_t RestartUs = 300000;
-constexpr int64_t EraseUs = 400000;
 constexpr int64_t SumUs = 100000;
 // The host writes each chunk in one go, so a pause inside a chunk means it was the
 // short last one. After a full chunk the next follows as soon as the host has seen the
@@ -63,7 +62,8 @@ const std::string Erasing = "\r\nErasing application block\r\n";
 const std::string Erased = "Application block erased, upload mode.\r\n";
 const std::string NoImage = "\r\nNo image received";
 const std::string Acknowledge = "\xAE ";
-const std::string ChecksumLabel = "\r\nCHECKSUM: ";
+const std::string ChecksumMarker = "CHECKSUM:";
+const std::string Unsolicited = "\r\nSupply 24.1 V, fan 2 ok\r\n";
 
 }  // namespace
 
@@ -84,13 +84,15 @@ void Cpu::setTimer(Mode mode, int64_t atUs) {
     timerUs_ = atUs;
 }
 
-const std::string& Cpu::challengeWord() const {
-    return config_.challenge == EnclosureConfig::Challenge::MVariant ? UnlockWordM : UnlockWord;
+bool Cpu::mChallenge() const {
+    using C = EnclosureConfig::Challenge;
+    return config_.challenge == C::MVariant || (config_.challenge == C::MThenPlain && !mAnswered_);
 }
 
+const std::string& Cpu::challengeWord() const { return mChallenge() ? UnlockWordM : UnlockWord; }
+
 std::string Cpu::challengeText() const {
-    return CrLf + challengeWord() +
-           (config_.challenge == EnclosureConfig::Challenge::MVariant ? MChallengeEnd : PlainChallengeEnd);
+    return CrLf + challengeWord() + (mChallenge() ? MChallengeEnd : PlainChallengeEnd);
 }
 
 void Cpu::receive(unsigned char c, int64_t atUs) {
@@ -114,7 +116,7 @@ void Cpu::appByte(unsigned char c, int64_t atUs) {
     if (recent_ == EnterLoaderEscape) {
         recent_.clear();
         if (config_.sendFFOnRestart) say(ResetGlitch, atUs);
-        restart(false, atUs);
+        restart(config_.ignoreEnterLoader, atUs);
     } else if (recent_ == SplashEscape) {
         recent_.clear();
         say(config_.appPrompt ? Splash + AppPrompt : Splash + CrLf, atUs);
@@ -134,6 +136,7 @@ void Cpu::restart(bool toApp, int64_t atUs) {
 void Cpu::startLoader(int64_t atUs) {
     baud_ = storedBaud_;
     inLoader_ = true;
+    mAnswered_ = false;
     if (config_.challenge != EnclosureConfig::Challenge::None) {
         mode_ = Mode::Challenge;
         say(challengeText(), atUs);
@@ -155,7 +158,10 @@ void Cpu::challengeByte(unsigned char c, int64_t atUs) {
     if (typed_.size() < challengeWord().size()) return;
     const bool right = !config_.rejectKey && typed_ == challengeWord();
     typed_.clear();
-    if (right) {
+    if (right && config_.challenge == EnclosureConfig::Challenge::MThenPlain && !mAnswered_) {
+        mAnswered_ = true;
+        say(challengeText(), atUs);
+    } else if (right) {
         mode_ = Mode::Command;
         say(LoaderPrompt, atUs);
     } else {
@@ -201,7 +207,7 @@ void Cpu::commandByte(unsigned char c, int64_t atUs) {
                 keyFor_ = command == KeyCommand ? KeyFor::Settings : KeyFor::Erase;
                 keyReturn_ = mode_;
                 mode_ = Mode::KeyEntry;
-                say(KeyPrompt, atUs);
+                say(KeyPrompt, atUs + config_.keyPromptDelayUs);
             } else if (command == KeyCommand) {
                 say(prompt, atUs);
             } else {
@@ -261,7 +267,7 @@ void Cpu::startErase(int64_t atUs) {
     image_.clear();
     chunkFill_ = 0;
     chunkIndex_ = 0;
-    setTimer(Mode::Erasing, atUs + EraseUs);
+    setTimer(Mode::Erasing, atUs + config_.eraseUs);
 }
 
 void Cpu::imageByte(unsigned char c, int64_t atUs) {
@@ -277,8 +283,31 @@ void Cpu::acknowledgeChunk(int64_t atUs) {
     if (chunk == config_.dropAckAtChunk) return;
     const int64_t at = atUs + (chunk == config_.lateAckAtChunk ? config_.lateAckUs : 0);
     say(Acknowledge, at);
+    if (chunk == config_.unsolicitedAtChunk) say(Unsolicited, at);
     // The loader listens for the next chunk only once it has answered this one.
     lastActivityUs_ = std::max(lastActivityUs_, at + config_.answerDelayUs);
+}
+
+std::string Cpu::checksumReport(const std::string& sum) const {
+    using L = EnclosureConfig::ChecksumLine;
+    if (config_.floodChars > 0) {
+        // A report that runs on and on, never ending its line.
+        std::string flood = CrLf + ChecksumMarker + " ";
+        for (int64_t i = 0; i < config_.floodChars; ++i) flood.push_back(sum[size_t(i) % sum.size()]);
+        return flood;
+    }
+    switch (config_.checksumLine) {
+    case L::Normal: break;
+    case L::LowerCase: {
+        std::string line = CrLf + ChecksumMarker + " " + sum;
+        for (char& c : line) c = char(std::tolower(static_cast<unsigned char>(c)));
+        return line + LoaderPrompt;
+    }
+    case L::NoBlank: return CrLf + ChecksumMarker + sum + LoaderPrompt;
+    case L::Long: return CrLf + ChecksumMarker + " 0x" + sum + LoaderPrompt;
+    case L::Missing: return LoaderPrompt;
+    }
+    return CrLf + ChecksumMarker + " " + sum + LoaderPrompt;
 }
 
 void Cpu::tick(int64_t atUs) {
@@ -319,7 +348,7 @@ void Cpu::tick(int64_t atUs) {
         uploadComplete_ = true;
         appLoaded_ = true;
         mode_ = Mode::Command;
-        say(ChecksumLabel + sum + LoaderPrompt, atUs);
+        say(checksumReport(sum), atUs);
         break;
     }
     default: break;

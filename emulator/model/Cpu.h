@@ -45,7 +45,9 @@ private:
     void startErase(int64_t atUs);
     void acknowledgeChunk(int64_t atUs);
     void setTimer(Mode mode, int64_t atUs);
+    bool mChallenge() const;
     const std::string& challengeWord() const;
+    std::string checksumReport(const std::string& sum) const;
     std::string challengeText() const;
 
     EnclosureConfig config_;
@@ -66,6 +68,7 @@ private:
     KeyFor keyFor_ = KeyFor::Settings;
     Mode keyReturn_ = Mode::Command;  // where the key was asked for
     std::string typed_;       // key or challenge word being typed
+    bool mAnswered_ = false;  // the "m" challenge of a two-step one has been answered
     std::string recent_;      // the application's last characters, for its escapes
 
     // The image.

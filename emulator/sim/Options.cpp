@@ -2,7 +2,10 @@
 
 #include <getopt.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <iterator>
+#include <utility>
 #include <cstdlib>
 
 const char* const SimUsage =
@@ -16,7 +19,8 @@ const char* const SimUsage =
     "  --app-echo            the application only echoes the probe (no \"OS> \" prompt)\n"
     "  --start-in-loader     power up in the loader instead of the application\n"
     "  --loader-baud N       the loader's stored baud rate (default 9600)\n"
-    "  --challenge KIND      the loader's key challenge: none (default), plain or m\n"
+    "  --challenge KIND      the loader's key challenge: none (default), plain, m, or m-then-plain\n"
+    "                        (the \"m\" challenge, then once it is answered the plain one)\n"
     "  --key-on-ey           the loader asks \"key: \" after \"ey\"\n"
     "  --key-on-py           the loader asks \"key: \" after \"py\"\n"
     "  --ff-on-restart       a 0xFF byte while the CPU resets into its loader\n"
@@ -30,6 +34,17 @@ const char* const SimUsage =
     "  --disconnect-after N  the line goes away once N bytes from the host have arrived\n"
     "  --delay-ms N          every answer starts N ms late\n"
     "  --pace                characters take their real time on the line (10 bits each)\n"
+    "  --ignore-ios          the application restarts on \"~ios!\" but comes back as itself,\n"
+    "                        never its loader\n"
+    "  --late-key MS         the loader's \"key: \" prompt comes MS ms late\n"
+    "  --erase-ms N          erasing the application block takes N ms (default 400)\n"
+    "  --unsolicited K       after answering image chunk K the loader prints a line of its own\n"
+    "  --checksum-line KIND  the checksum report: normal (default), lower (all in lower case),\n"
+    "                        no-blank (none after the colon), long (10 characters) or missing\n"
+    "  --protocol-garbage    every answer comes out as garbage made of the dialogue's own\n"
+    "                        characters (X x > . 0xAE 0xFF)\n"
+    "  --flood N             the checksum report runs on for N characters without a line end\n"
+    "  --trickle             answers reach the host one character at a time (3 ms apart)\n"
     "The run:\n"
     "  --received FILE       write the image bytes exactly as received\n"
     "  --expect FILE         the image file the upload should deliver\n"
@@ -65,8 +80,9 @@ bool number(const char* text, long long& value) {
 
 enum Option {
     AppEcho = 256, StartInLoader, LoaderBaud, Challenge, KeyOnEy, KeyOnPy, FfOnRestart, Silent, Garbage,
-    RejectKey, DropAck, LateAck, WrongChecksum, DisconnectAfter, DelayMs, Pace, Received, Expect, Trace, Once,
-    Help, Size, NoChecksum, AllBytes
+    RejectKey, DropAck, LateAck, WrongChecksum, DisconnectAfter, DelayMs, Pace, IgnoreIos, LateKey, EraseMs,
+    UnsolicitedAt, ChecksumLineKind, ProtocolGarbage, Flood, Trickle, Received, Expect, Trace, Once, Help, Size,
+    NoChecksum, AllBytes
 };
 
 }  // namespace
@@ -89,6 +105,14 @@ ParseResult parseSimOptions(int argc, char** argv, SimOptions& out, std::string&
         {"disconnect-after", required_argument, nullptr, DisconnectAfter},
         {"delay-ms", required_argument, nullptr, DelayMs},
         {"pace", no_argument, nullptr, Pace},
+        {"ignore-ios", no_argument, nullptr, IgnoreIos},
+        {"late-key", required_argument, nullptr, LateKey},
+        {"erase-ms", required_argument, nullptr, EraseMs},
+        {"unsolicited", required_argument, nullptr, UnsolicitedAt},
+        {"checksum-line", required_argument, nullptr, ChecksumLineKind},
+        {"protocol-garbage", no_argument, nullptr, ProtocolGarbage},
+        {"flood", required_argument, nullptr, Flood},
+        {"trickle", no_argument, nullptr, Trickle},
         {"received", required_argument, nullptr, Received},
         {"expect", required_argument, nullptr, Expect},
         {"trace", no_argument, nullptr, Trace},
@@ -115,7 +139,8 @@ ParseResult parseSimOptions(int argc, char** argv, SimOptions& out, std::string&
             if (arg == "none") m.challenge = EnclosureConfig::Challenge::None;
             else if (arg == "plain") m.challenge = EnclosureConfig::Challenge::Plain;
             else if (arg == "m") m.challenge = EnclosureConfig::Challenge::MVariant;
-            else return fail(error, "bad --challenge (none, plain or m): " + arg);
+            else if (arg == "m-then-plain") m.challenge = EnclosureConfig::Challenge::MThenPlain;
+            else return fail(error, "bad --challenge (none, plain, m or m-then-plain): " + arg);
             break;
         case KeyOnEy: m.keyPromptOnEy = true; break;
         case KeyOnPy: m.keyPromptOnPy = true; break;
@@ -147,6 +172,36 @@ ParseResult parseSimOptions(int argc, char** argv, SimOptions& out, std::string&
             m.answerDelayUs = n * 1000;
             break;
         case Pace: m.pace = true; break;
+        case IgnoreIos: m.ignoreEnterLoader = true; break;
+        case LateKey:
+            if (!number(optarg, n) || n > 3600000) return fail(error, "bad --late-key: " + arg);
+            m.keyPromptDelayUs = n * 1000;
+            break;
+        case EraseMs:
+            if (!number(optarg, n) || n > 3600000) return fail(error, "bad --erase-ms: " + arg);
+            m.eraseUs = n * 1000;
+            break;
+        case UnsolicitedAt:
+            if (!number(optarg, n) || n > 1000000000) return fail(error, "bad --unsolicited: " + arg);
+            m.unsolicitedAtChunk = int(n);
+            break;
+        case ChecksumLineKind: {
+            using L = EnclosureConfig::ChecksumLine;
+            const std::pair<const char*, L> kinds[] = {{"normal", L::Normal},     {"lower", L::LowerCase},
+                                                       {"no-blank", L::NoBlank},  {"long", L::Long},
+                                                       {"missing", L::Missing}};
+            const auto* kind = std::find_if(std::begin(kinds), std::end(kinds), [&](auto& k) { return arg == k.first; });
+            if (kind == std::end(kinds))
+                return fail(error, "bad --checksum-line (normal, lower, no-blank, long or missing): " + arg);
+            m.checksumLine = kind->second;
+            break;
+        }
+        case ProtocolGarbage: m.protocolGarbage = true; break;
+        case Flood:
+            if (!number(optarg, n) || n > (1LL << 30)) return fail(error, "bad --flood: " + arg);
+            m.floodChars = n;
+            break;
+        case Trickle: m.trickle = true; break;
         case Received: out.receivedPath = arg; break;
         case Expect: out.expectPath = arg; break;
         case Trace: out.trace = true; break;

@@ -31,17 +31,29 @@ void CommandChannel::MSComm1_OnComm() {
         // seen on its own and shown as ".".
         s.receivedChunk = k_.port.read(s.transferActive ? 1 : 0);
         if (s.receivedChunk.size() == 1 && s.receivedChunk[0] == AckHighBit) s.receivedChunk = AckDot;
-        if (!s.transferActive) s.receiveBuffer += s.receivedChunk;
-        if (!s.noTerminalLog && s.outputToFile && !k_.ui.cmdStartUploadButton.enabled())
-            s.logText += s.receivedChunk;
+        const std::string& chunk = s.receivedChunk;
 
+        // A full pane drops its oldest characters and the buffer is emptied with it, but
+        // what this event brought stays in the buffer: a wait may be looking for it.
         Control& pane = k_.ui.txtTerminal;
         if (pane.text().size() >= PaneLimit) {
             pane.setText(pane.text().substr(PaneTrim));
             s.receiveBuffer.clear();
             trimmed_ += static_cast<int64_t>(PaneTrim);
         }
-        pane.appendText(s.receivedChunk);
+        if (!s.transferActive) s.receiveBuffer += chunk;
+        if (!s.noTerminalLog && s.outputToFile && !k_.ui.cmdStartUploadButton.enabled()) s.logText += chunk;
+
+        const size_t held = pane.text().size();
+        if (held + chunk.size() <= PaneLimit) {
+            pane.appendText(chunk);
+        } else {
+            // One read brought more than the pane holds: it keeps only the newest
+            // characters, so no later event has to copy more than the pane's limit.
+            const size_t excess = held + chunk.size() - PaneLimit;
+            pane.setText(excess >= held ? chunk.substr(excess - held) : pane.text().substr(excess) + chunk);
+            trimmed_ += static_cast<int64_t>(excess);
+        }
     } catch (const std::exception&) {
         s.commFailed = true;
         k_.stopAbort.cmdStopUploadButton_Click();

@@ -2,6 +2,7 @@
 
 #include "app/Engine.h"
 #include "app/HostError.h"
+#include "app/Text.h"
 
 namespace {
 constexpr const char* MismatchMessage = "Error # 1\r\nCommand line, file supplied checksum mismatch\r\n";
@@ -68,7 +69,12 @@ void ImageFile::GetImageChecksum() {
         box.setText(declared);
         return;
     }
-    if (given == declared) return;
+    // The command line's value is lower-cased; a file may declare its hex digits in
+    // capitals. When they agree the file's own text is expected of the device.
+    if (Text::lower(given) == Text::lower(declared)) {
+        box.setText(declared);
+        return;
+    }
     if (s.outputToFile && !k_.ui.cmdStartUploadButton.enabled())
         s.logText += ChecksumLogLabel + given + "\r\n\r\n" + TerminalDataLabel + "\r\n\r\n";
     if (given.empty()) return;

@@ -30,6 +30,10 @@ constexpr int ChecksumReportSeconds = 3;
 constexpr int MaxUnknownReplies = 3;
 // Silent probes tolerated before the line is given up.
 constexpr int MaxSilentProbes = 4;
+// An unattended run has no Stop button: a CPU that echoes but never enters its loader
+// is asked this many times, then the run ends.
+constexpr int MaxLoaderRequests = 5;
+constexpr const char* NoLoaderMessage = "The CPU did not enter its loader (IOS) after 5 \"~ios!\"";
 
 // The probes run at 9600 first, then 57600, 38400, 19200, 57600, ...
 void MoveBaudIndex(int16_t& index) {
@@ -192,6 +196,7 @@ bool UploadDriver::BringCpuIntoLoader() {
     std::string cpuState;
     int16_t retryCount = 0;
     int16_t baudIndex = 0;
+    int loaderRequests = 0;
     for (;;) {
         if (k_.ui.mnuAuto.checked()) k_.detection.DetectCpuState(cpuState, baudIndex);
 
@@ -222,6 +227,13 @@ bool UploadDriver::BringCpuIntoLoader() {
             retryCount = 0;
             baudIndex = 0;
         }
+        if (s.autoMode && loaderRequests == MaxLoaderRequests) {
+            k_.log.AppendLog(NoLoaderMessage);
+            s.commFailed = true;
+            s.stopRequested = true;
+            return false;
+        }
+        ++loaderRequests;
         k_.iosEntry.EnterIos();
         if (IosEntry::LoaderAt57600(s.iosBaud)) return true;
     }

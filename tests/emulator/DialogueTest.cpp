@@ -31,6 +31,13 @@ TEST(EnclosureApplication, AnswersTheProbeShowsItsSplashAndEntersItsLoader) {
     EXPECT_EQ(echo.take(), "~ios!\xFF");  // the reset glitch comes at the application's rate
     echo.setBaud(57600);
     EXPECT_TRUE(echo.waitFor("\r\nIOS>", 2000000)) << echo.received;
+
+    // One that restarts on "~ios!" but comes back as itself.
+    c.ignoreEnterLoader = true;
+    Line stubborn(c);
+    EXPECT_TRUE(stubborn.ask("~ios!", "Ready\r\n", 1000000)) << stubborn.received;
+    EXPECT_FALSE(stubborn.device.inLoader());
+    EXPECT_TRUE(stubborn.ask("X\r\n", "X"));
 }
 
 TEST(EnclosureLoader, ChallengeGivesWayOnlyToItsOwnWord) {
@@ -56,6 +63,17 @@ TEST(EnclosureLoader, ChallengeGivesWayOnlyToItsOwnWord) {
     }
 }
 
+TEST(EnclosureLoader, TwoStepChallengeWantsTheMWordThenThePlainOne) {
+    Line line(loaderAt(9600, [] {
+        EnclosureConfig c;
+        c.challenge = EnclosureConfig::Challenge::MThenPlain;
+        return c;
+    }()));
+    EXPECT_TRUE(line.ask("X\r\n", WordM + " :")) << line.received;
+    EXPECT_TRUE(line.ask(WordM, "\r\n" + Word + ": ")) << line.received;
+    EXPECT_TRUE(line.ask(Word, "IOS>")) << line.received;
+}
+
 TEST(EnclosureLoader, KeyPromptsTakeOnlyTheUnlockWordAndCrLf) {
     EnclosureConfig c = loaderAt(9600);
     c.keyPromptOnPy = true;
@@ -68,6 +86,11 @@ TEST(EnclosureLoader, KeyPromptsTakeOnlyTheUnlockWordAndCrLf) {
     line.take();
     line.run(3000000);  // the LF after the key is no byte of the image
     EXPECT_EQ(line.received + line.device.receivedImage(), "");
+
+    c.keyPromptDelayUs = 1500000;
+    Line late(c);
+    EXPECT_FALSE(late.ask("py", "key: ", 1400000));
+    EXPECT_TRUE(late.waitFor("key: ", 200000));
 }
 
 TEST(EnclosureLoader, StoredRateTakesEffectWhenTheLoaderRestarts) {

@@ -65,6 +65,25 @@ TEST(EnclosureLine, AGarbledAnswerKeepsItsLengthButNoneOfItsCharacters) {
     noisy.run(1000000);
     EXPECT_EQ(noisy.received.size(), std::string("X\r\nOS> ").size());
     for (char ch : std::string("XxOS> \xAE\xFF")) EXPECT_FALSE(has(noisy.received, std::string(1, ch)));
+
+    // A noisier line's garbage holds the dialogue's own characters.
+    garbage.protocolGarbage = true;
+    Line protocol(garbage);
+    protocol.send("X\r\n");
+    protocol.run(1000000);
+    EXPECT_EQ(protocol.received.size(), std::string("X\r\nOS> ").size());
+    EXPECT_NE(protocol.received.find_first_of("X.\xAE>"), std::string::npos) << protocol.received;
+    EXPECT_FALSE(has(protocol.received, "OS> "));
+}
+
+TEST(EnclosureLine, ATrickleBringsOneCharacterAtATime) {
+    EnclosureConfig c;
+    c.trickle = true;
+    Line line(c);
+    line.send("X\r\n");
+    line.run(1000);
+    EXPECT_EQ(line.received, "X");
+    EXPECT_TRUE(line.waitFor("X\r\nOS> ", 100000));
 }
 
 TEST(EnclosureLine, ADisconnectCutsTheLineInBothDirections) {

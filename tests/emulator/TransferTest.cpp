@@ -2,6 +2,10 @@
 // new application.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <functional>
+#include <tuple>
+
 #include "Line.h"
 #include "emulator/model/SampleImage.h"
 
@@ -56,4 +60,40 @@ TEST(EnclosureTransfer, ALateAcknowledgementComesAfterTheProgramsWaitAndTheImage
     EXPECT_TRUE(slow.waitFor(Ack, 1100000));
     // Waiting for its own late answer is no quiet line: the image goes on.
     EXPECT_TRUE(slow.ask(image.substr(Chunk, Chunk), Ack, 1000));
+}
+
+TEST(EnclosureTransfer, ErasesAndReportsInTheFormItIsToldTo) {
+    using L = EnclosureConfig::ChecksumLine;
+    const std::string image = makeSampleImage(1500, true, false);
+    const std::string sum = Enclosure::checksumOf(image);
+    std::string lower = sum;
+    for (char& c : lower) c = char(std::tolower(static_cast<unsigned char>(c)));
+    const std::string Unsolicited = "\r\nSupply 24.1 V, fan 2 ok\r\n";
+    using Set = std::function<void(EnclosureConfig&)>;
+    const std::tuple<const char*, Set, std::string> cases[] = {
+        {"as it should", [](auto&) {}, Ack + Ack + "\r\nCHECKSUM: " + sum + "\r\nIOS>"},
+        {"lower case", [](auto& c) { c.checksumLine = L::LowerCase; }, Ack + Ack + "\r\nchecksum: " + lower + "\r\nIOS>"},
+        {"no blank", [](auto& c) { c.checksumLine = L::NoBlank; }, Ack + Ack + "\r\nCHECKSUM:" + sum + "\r\nIOS>"},
+        {"long", [](auto& c) { c.checksumLine = L::Long; }, Ack + Ack + "\r\nCHECKSUM: 0x" + sum + "\r\nIOS>"},
+        {"missing", [](auto& c) { c.checksumLine = L::Missing; }, Ack + Ack + "\r\nIOS>"},
+        {"flood", [](auto& c) { c.floodChars = 20; }, Ack + Ack + "\r\nCHECKSUM: " + (sum + sum + sum).substr(0, 20)},
+        {"unsolicited", [](auto& c) { c.unsolicitedAtChunk = 0; },
+         Ack + Unsolicited + Ack + "\r\nCHECKSUM: " + sum + "\r\nIOS>"},
+    };
+    for (const auto& [name, set, report] : cases) {
+        SCOPED_TRACE(name);
+        EnclosureConfig c;
+        set(c);
+        Loader line(c);
+        line.send(image);
+        line.run(3000000);
+        EXPECT_EQ(line.take(), report);
+    }
+
+    // An erase that takes its time.
+    EnclosureConfig slow;
+    slow.eraseUs = 3000000;
+    Line erasing(loaderAt(57600, slow));
+    EXPECT_FALSE(erasing.ask("py", "mode.\r\n", 2900000));
+    EXPECT_TRUE(erasing.waitFor("mode.\r\n", 200000));
 }

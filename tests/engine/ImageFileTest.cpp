@@ -43,6 +43,8 @@ TEST(ExpectedChecksum, IsTheFilesUnlessTheCommandLineGivesOneThatMustAgree) {
         {Declaring, nullptr, "0x1234", false},  {Head + "checksum:\r\n", nullptr, "Unknown", false},
         {Head, nullptr, "Unknown", false},      {Declaring, "0x1234", "0x1234", false},
         {Declaring, "", "0x1234", false},       // an empty one takes the file's
+        // Letter case aside they agree, and the file's own text is expected.
+        {Head + "checksum: 0x1A2B\r\n", "0x1a2b", "0x1A2B", false},
         {Head, "", "", false},                  // nothing to compare on either side
         {Declaring, "0x1235", "0x1235", true},  {Head, "0x1235", "0x1235", true},
     };
@@ -65,8 +67,8 @@ TEST(ExpectedChecksum, ADisagreementIsLoggedWithTheGivenChecksumInAnUnattendedRu
     EngineHarness h;
     h.st().autoMode = h.st().outputToFile = true;
     h.ui().cmdStartUploadButton.setEnabled(false);
-    fix(h, Declaring, "0X1234");
-    EXPECT_EQ(h.outcome(), " log:AppCode checksum: 0X1234\r\n\r\nTerminal Data:\r\n\r\n\r\n" + Mismatch + " exit:1");
+    fix(h, Declaring, "0x1235");
+    EXPECT_EQ(h.outcome(), " log:AppCode checksum: 0x1235\r\n\r\nTerminal Data:\r\n\r\n\r\n" + Mismatch + " exit:1");
 }
 
 }  // namespace

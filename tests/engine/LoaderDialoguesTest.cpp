@@ -92,27 +92,39 @@ struct Transfer : ScriptedEngine {
     double took = 0;
 };
 
-TEST(ImageTransfer, ChunksOf1024AndOnlyChunksWithMoreThan1026LeftAreTested) {
-    Transfer two(1025);
-    EXPECT_EQ(two.sizes, (std::vector<size_t>{1024, 1}));
-    EXPECT_TRUE(two.line.written == two.st().imageText);
-
-    Transfer three(3000, [](size_t k) { return k == 1 ? "" : "\xAE\r"; });
-    EXPECT_EQ(three.sizes, (std::vector<size_t>{1024, 1024, 952}));
-    EXPECT_FALSE(three.st().commFailed || three.st().stopRequested);
-    EXPECT_EQ(three.ui().ProgressBar1.value(), 2049);
-}
-
-TEST(ImageTransfer, MissingAcknowledgementOrAPaneThatDidNotGrowFails) {
-    Transfer silent(5000, [](size_t) { return ""; });
-    EXPECT_EQ(silent.sizes.size(), 1u);
-    EXPECT_TRUE(silent.st().commFailed && silent.st().stopRequested);
-    EXPECT_NEAR(silent.took, 3.0, 0.6);
-
-    // The stray dots stand where the next acknowledgement is looked for.
-    Transfer stray(5000, [](size_t k) { return k == 0 ? "\xAE\r.." : ""; });
-    EXPECT_EQ(stray.sizes.size(), 2u);
-    EXPECT_TRUE(stray.st().commFailed && stray.st().stopRequested);
+TEST(ImageTransfer, EveryChunksAcknowledgementIsAwaitedAndTestedTheLastOnesToo) {
+    const auto every = [](size_t) { return "\xAE\r"; };
+    const auto allBut = [](size_t missing) {
+        return [missing](size_t k) { return k == missing ? "" : "\xAE\r"; };
+    };
+    struct Row {
+        const char* name;
+        size_t size;
+        std::function<std::string(size_t)> answer;
+        std::vector<size_t> sent;
+        bool failed;
+    };
+    const Row rows[] = {
+        {"all answered", 1025, every, {1024, 1}, false},
+        {"a middle chunk unanswered", 3000, allBut(1), {1024, 1024}, true},
+        {"the short last chunk unanswered", 3000, allBut(2), {1024, 1024, 952}, true},
+        {"the full last chunk unanswered", 2048, allBut(1), {1024, 1024}, true},
+        {"nothing answered", 5000, [](size_t) { return ""; }, {1024}, true},
+        // Stray dots stand where the next acknowledgement is looked for, but the pane
+        // did not grow.
+        {"stray dots", 5000, [](size_t k) { return k == 0 ? "\xAE\r.." : ""; }, {1024, 1024}, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Transfer t(row.size, row.answer);
+        EXPECT_EQ(t.sizes, row.sent);
+        EXPECT_EQ(t.line.written, t.st().imageText.substr(0, t.line.written.size()));
+        EXPECT_EQ(t.st().commFailed, row.failed);
+        EXPECT_EQ(t.st().stopRequested, row.failed);
+        EXPECT_EQ(t.ui().ProgressBar1.value(), int(row.sent.size() - 1) * 1024 + 1);  // the last chunk's start
+        // A missing acknowledgement costs its 3 s, no more.
+        EXPECT_LT(t.took, row.failed ? 3.6 : 0.5);
+    }
 }
 
 TEST(ImageTransfer, LongImageSurvivesThePaneTrims) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "EngineHarness.h"
 #include "app/Text.h"
 #include "emulator/model/SampleImage.h"
@@ -103,11 +105,11 @@ TEST_F(Upload, TheChecksumVerdictIsAnExactComparisonUnlessTheExpectedOneIsUnknow
 }
 
 TEST_F(Upload, NothingReturnedPassesOnlyWhenNothingWasExpected) {
-    // The line goes away just before the end: the last chunks go unanswered and no
-    // checksum comes back.
-    const EnclosureConfig cut = enclosure([](auto& c) { c = LoaderAt57600; c.disconnectAfterBytes = 2900; });
+    // The loader takes the whole image but reports no checksum.
+    const EnclosureConfig mute =
+        enclosure([](auto& c) { c = LoaderAt57600; c.checksumLine = EnclosureConfig::ChecksumLine::Missing; });
     image = makeSampleImage(3000, false, false);
-    EXPECT_EQ(unattended(cut), 6);
+    EXPECT_EQ(unattended(mute), 6);
     EXPECT_FALSE(logHas("Upload Successful!") || logHas("Error # ")) << log();
     EXPECT_EQ(h->host.beeps, 1);
     // A loader found at 57600 is neither negotiated with nor set back.
@@ -115,8 +117,25 @@ TEST_F(Upload, NothingReturnedPassesOnlyWhenNothingWasExpected) {
     EXPECT_EQ(sentAfterImage(), "b");
 
     image = makeSampleImage(3000, true, false);
-    EXPECT_EQ(unattended(cut), 2);
+    EXPECT_EQ(unattended(mute), 2);
     EXPECT_TRUE(logHas("Returned checksum: \r\n")) << log();
+}
+
+TEST_F(Upload, ALoaderThatStopsAnsweringNearTheEndFailsTheLineEvenWithNoChecksumExpected) {
+    // The image has no checksum field, so any report would pass: only the
+    // acknowledgements tell that the device holds part of it.
+    image = makeSampleImage(3000, false, false);
+    const EnclosureConfig cases[] = {
+        enclosure([](auto& c) { c = LoaderAt57600; c.disconnectAfterBytes = 2900; }),
+        enclosure([](auto& c) { c = LoaderAt57600; c.dropAckAtChunk = 2; }),
+    };
+    for (const EnclosureConfig& config : cases) {
+        EXPECT_EQ(unattended(config), 6);
+        EXPECT_TRUE(logHas("\r\nError # 6\r\nSerial Communications Error")) << log();
+        EXPECT_FALSE(logHas("Upload Successful!")) << log();
+        // Nothing follows the last chunk but the abort's prod.
+        EXPECT_EQ(sentAfterImage(), "X");
+    }
 }
 
 TEST_F(Upload, ARateGivenWithBIsRestoredUnlessItIs57600) {
@@ -158,6 +177,26 @@ TEST_F(Upload, ASilentCpuIsProbedAt9600ThenDownFrom57600FiveTimesThenGivenUp) {
     EXPECT_EQ(h->sent(), "X\r\nX\r\nX\r\nX\r\nX\r\nX");
     // The line's failure, and no "Upload Aborted" after it.
     EXPECT_EQ(h->outcome(), "[Kelvane: Error # 6\r\nSerial Communications Error] log: exit:6");
+}
+
+TEST_F(Upload, ACpuThatNeverEntersItsLoaderEndsAnUnattendedRunAfterFiveRequests) {
+    const EnclosureConfig stubborn = enclosure([](auto& c) { c.appPrompt = false; c.ignoreEnterLoader = true; });
+    auto requests = [&] {
+        size_t n = 0;
+        for (auto at = h->sent().find("~ios!"); at != std::string::npos; at = h->sent().find("~ios!", at + 1)) ++n;
+        return n;
+    };
+    EXPECT_EQ(unattended(stubborn), 6);
+    EXPECT_EQ(requests(), 5u);
+    EXPECT_TRUE(logHas("\r\nThe CPU did not enter its loader (IOS) after 5 \"~ios!\"")) << log();
+    EXPECT_TRUE(logHas("\r\nError # 6\r\nSerial Communications Error")) << log();
+
+    // The window's user has the Stop button: the requests go on.
+    interactive(stubborn);
+    when([&] { return requests() == 7; }, [&] { h->engine->stopAbort.cmdStopUploadButton_Click(); });
+    clickStart();
+    EXPECT_EQ(requests(), 7u);
+    EXPECT_EQ(h->outcome(), "[Kelvane: Upload Aborted] log: exit:6");
 }
 
 TEST_F(Upload, AfterFourUnrecognisedRepliesTheLoaderIsUnlockedWithoutNegotiation) {
@@ -287,6 +326,71 @@ TEST(UploadWindow, IsLockedForTheUploadAndGivenBackWhole) {
     for (const Control* c : locked) EXPECT_TRUE(c->enabled()) << c->name();
     EXPECT_FALSE(ui.txtUploadPath.locked() || h.st().uploadBusy);
     EXPECT_TRUE(h.port.isOpen());  // the terminal, on, still wants it
+}
+
+// --- Every fault the device can play ------------------------------------------------------
+
+TEST_F(Upload, EveryDeviceFaultAloneOrWithAnotherEndsTheRunWithADocumentedCodeWithinItsWaits) {
+    using C = EnclosureConfig::Challenge;
+    using L = EnclosureConfig::ChecksumLine;
+    using Set = std::function<void(EnclosureConfig&)>;
+    const std::vector<std::pair<const char*, Set>> switches = {
+        {"app-echo", [](auto& c) { c.appPrompt = false; }},
+        {"start-in-loader", [](auto& c) { c.startInLoader = true; }},
+        {"loader-baud 57600", [](auto& c) { c.loaderBaud = 57600; }},
+        {"challenge plain", [](auto& c) { c.challenge = C::Plain; }},
+        {"challenge m", [](auto& c) { c.challenge = C::MVariant; }},
+        {"challenge m-then-plain", [](auto& c) { c.challenge = C::MThenPlain; }},
+        {"key-on-ey", [](auto& c) { c.keyPromptOnEy = true; }},
+        {"key-on-py", [](auto& c) { c.keyPromptOnPy = true; }},
+        {"ff-on-restart", [](auto& c) { c.sendFFOnRestart = true; }},
+        {"silent", [](auto& c) { c.silent = true; }},
+        {"garbage", [](auto& c) { c.garbage = true; }},
+        {"protocol-garbage", [](auto& c) { c.protocolGarbage = true; }},
+        {"reject-key", [](auto& c) { c.rejectKey = true; }},
+        {"drop-ack 1", [](auto& c) { c.dropAckAtChunk = 1; }},
+        {"late-ack 0", [](auto& c) { c.lateAckAtChunk = 0; }},
+        {"wrong-checksum", [](auto& c) { c.wrongChecksum = true; }},
+        {"disconnect-after 2000", [](auto& c) { c.disconnectAfterBytes = 2000; }},
+        {"delay-ms 700", [](auto& c) { c.answerDelayUs = 700000; }},
+        {"pace", [](auto& c) { c.pace = true; }},
+        {"ignore-ios", [](auto& c) { c.ignoreEnterLoader = true; }},
+        {"late-key 1500", [](auto& c) { c.keyPromptDelayUs = 1500000; c.keyPromptOnEy = c.keyPromptOnPy = true; }},
+        {"erase-ms 9000", [](auto& c) { c.eraseUs = 9000000; }},
+        {"unsolicited 0", [](auto& c) { c.unsolicitedAtChunk = 0; }},
+        {"checksum-line lower", [](auto& c) { c.checksumLine = L::LowerCase; }},
+        {"checksum-line no-blank", [](auto& c) { c.checksumLine = L::NoBlank; }},
+        {"checksum-line long", [](auto& c) { c.checksumLine = L::Long; }},
+        {"checksum-line missing", [](auto& c) { c.checksumLine = L::Missing; }},
+        {"flood 100000", [](auto& c) { c.floodChars = 100000; }},
+        {"trickle", [](auto& c) { c.trickle = true; }},
+    };
+    // The longest any dialogue's waits allow: five rounds of detection and "~ios!",
+    // each with unanswered probes and key challenges between, then the loader's stages.
+    constexpr int64_t LongestRunUs = 400000000;
+    const std::set<int> documented = {0, 1, 2, 3, 5, 6, 7};
+    for (size_t i = 0; i < switches.size(); ++i)
+        for (size_t j = i; j < switches.size(); ++j) {
+            const std::string name = std::string(switches[i].first) + (i == j ? "" : " + ") +
+                                     (i == j ? "" : switches[j].first);
+            SCOPED_TRACE(name);
+            EnclosureConfig config;
+            switches[i].second(config);
+            switches[j].second(config);
+            h = std::make_unique<EngineHarness>(config, ImagePath + " -auto -s1");
+            h->files.put(ImagePath, image);
+            h->engine->lifecycle.Form_Load();
+            // A run that overstays is stopped, so that the sweep itself ends.
+            bool overstayed = false;
+            h->host.after(LongestRunUs, [&] {
+                overstayed = true;
+                h->engine->stopAbort.cmdStopUploadButton_Click();
+            });
+            h->engine->lifecycle.cmdExitButton_GotFocus();
+            EXPECT_FALSE(overstayed);
+            ASSERT_EQ(h->host.exitCodes.size(), 1u);
+            EXPECT_EQ(documented.count(h->host.exitCodes[0]), 1u) << h->host.exitCodes[0];
+        }
 }
 
 // --- Failures that are not the device's ---------------------------------------------------
