@@ -83,7 +83,7 @@ TEST(Settings, StoredValuesConvertOrFallBackToTheirDefaults) {
         {"PortNumber", text("3x"), 1},       {"PortNumber", text("70000"), 1},    {"PortNumber", number(6), 6},
         {"PortNumber", text("99999999999999999999"), 1},                          {"ShowZqOnlyObjects", text("-"), 3},
         {"trmOnOff", text("False"), 0},      {"trmOnOff", text("0"), 0},          {"trmOnOff", text("maybe"), 1},
-        {"trmOnOff", number(0), 0},
+        {"trmOnOff", number(0), 0},          {"trmOnOff", text("-1"), 1},
     };
     for (const auto& [name, stored, expected] : cases) {
         EngineHarness h;

@@ -23,19 +23,25 @@ TEST(Selectors, OnlyExactTextsApplyEverythingElseIsPutBack) {
 
 TEST(ReceiveHandler, LoneHighBitDotBecomesADotOtherBytesPassUnchanged) {
     ScriptedEngine e;
+    const std::string kept("\xAE" "a\xAE\0\xFF", 5);
     e.port.reply("\xAE");
-    e.port.reply(std::string("a\xAE\0\xFF", 4), 2000);
+    e.port.reply(kept, 2000);
     e.runFor(10000);
-    EXPECT_EQ(e.st().receiveBuffer, std::string(".a\xAE\0\xFF", 5));
+    EXPECT_EQ(e.st().receiveBuffer, "." + kept);
     EXPECT_EQ(e.ui().txtTerminal.text(), e.st().receiveBuffer);
 
-    // During a transfer: one byte per event, to the pane and the log, not the buffer.
+    // During a transfer: one byte per event, to the pane and the log (but with -v), not
+    // the buffer.
     e.uploading();
     e.st().outputToFile = e.st().transferActive = true;
     e.port.reply("\xAE\r\xAE\r");
     e.runFor(10000);
+    e.st().noTerminalLog = true;
+    e.port.reply("v");
+    e.runFor(10000);
     EXPECT_EQ(e.st().logText, ".\r.\r");
-    EXPECT_EQ(e.st().receiveBuffer, std::string(".a\xAE\0\xFF", 5));
+    EXPECT_EQ(e.st().receiveBuffer, "." + kept);
+    EXPECT_EQ(e.ui().txtTerminal.text(), "." + kept + ".\r.\rv");
 }
 
 TEST(ReceiveHandler, AFullPaneDropsItsOldest399AndTheBufferKeepsOnlyWhatTheTrimmingEventBrought) {
