@@ -125,7 +125,8 @@ TEST(CommandLineApplying, AnUnsupportedBaudIsLoggedAndQuitsWithTheExitCodeKept) 
     auto h = applied("file.txt -b 9600", "file.txt");
     EXPECT_EQ(h->outcome(), " log:\r\nIOS baud speed not supported  exit:6");
     EXPECT_TRUE(h->st().quitRequested);
-    EXPECT_EQ(applied("-b115200")->dialogue.boxes.size(), 1u);  // the usage, since no file came first
+    // The usage, since no file came first.
+    EXPECT_EQ(applied("-b115200")->dialogue.shown, "[Kelvane  Version 2.2.0: " + UsageText + "]");
     for (const char* baud : {"9600", "19200", "38400", "57600"})
         EXPECT_FALSE(applied(std::string("-b") + baud)->st().quitRequested) << baud;
 }

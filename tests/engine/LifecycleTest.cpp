@@ -69,7 +69,7 @@ TEST(StartUp, AFailingStepEndsTheStartUpQuietlyWithoutClaimingSuccess) {
     ProgramRun r;
     r.restart(&broken);
     EXPECT_TRUE(r.ui().cboPort.entries().empty());  // the later steps did not run
-    EXPECT_EQ(r.dialogue.shown(), "");
+    EXPECT_EQ(r.dialogue.shown, "");
     r.engine->lifecycle.cmdExitButton_Click();
     EXPECT_EQ(r.host.exitCodes, std::vector<int>{6});
 }

@@ -177,7 +177,7 @@ TEST(ErrorReporter, OtherFailuresAreUnexpectedWithTheHostsReasonBelow) {
     // The manual log keeps the first line only, and the port is kept.
     EXPECT_EQ(manual.outcome(), "[Kelvane: Error # 380\r\nUnexpected Error] log:\r\nError # 380 exit:6");
     EXPECT_EQ(manual.ui().cboPort.text(), "Com 2");
-    EXPECT_EQ(Reported(70, 2, false, "/dev/ttyUSB0: Permission denied").dialogue.shown(),
+    EXPECT_EQ(Reported(70, 2, false, "/dev/ttyUSB0: Permission denied").dialogue.shown,
               "[Kelvane: Error # 70\r\nUnexpected Error\r\n/dev/ttyUSB0: Permission denied]");
     EXPECT_EQ(Reported(-2147467259, 2, true, "gone").outcome(),
               " log:\r\nError # -2147467259\r\nUnexpected Error\r\ngone exit:6");

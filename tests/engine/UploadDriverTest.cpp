@@ -191,7 +191,7 @@ TEST_F(Upload, ASilentCpuIsProbedAt9600ThenDownFrom57600FiveTimesThenGivenUp) {
     h->host.after(100000, [&] { h->engine->stopAbort.cmdStopUploadButton_Click(); });
     EXPECT_NEAR(h->tookUs([&] { clickStart(); }), 1000000, 20000);
     EXPECT_EQ(h->sent().substr(before), "X\r\nX");  // one probe and the abort's prod
-    EXPECT_EQ(h->dialogue.shown(), failed + "[Kelvane: Upload Aborted]");
+    EXPECT_EQ(h->dialogue.shown, failed + "[Kelvane: Upload Aborted]");
 }
 
 TEST_F(Upload, ACpuThatNeverEntersItsLoaderEndsAnUnattendedRunAfterFiveRequests) {
@@ -294,7 +294,7 @@ TEST_F(Upload, AStopDuringTheUnlockStillCallsTheTransferWhichSendsNothing) {
     clickStart();
     EXPECT_EQ(h->sent().find(image.substr(0, 100)), std::string::npos);
     EXPECT_EQ(h->st().appExitCode, 6);
-    EXPECT_EQ(h->dialogue.shown(), "[Kelvane: Upload Aborted]");
+    EXPECT_EQ(h->dialogue.shown, "[Kelvane: Upload Aborted]");
     EXPECT_TRUE(logHas("\r\nUpload Aborted")) << log();
     EXPECT_EQ(pane() + h->st().receiveBuffer, "");
     EXPECT_FALSE(h->st().stopRequested);
@@ -311,7 +311,7 @@ TEST_F(Upload, ExitDuringTheTransferStopsAfterItAndThenEndsTheProgram) {
     EXPECT_LT(h->device.receivedImage().size(), image.size());
     EXPECT_EQ(h->ui().ProgressBar1.value(), 0);
     EXPECT_FALSE(h->st().transferActive);
-    EXPECT_EQ(h->dialogue.shown(), "[Kelvane: Upload Aborted]");
+    EXPECT_EQ(h->dialogue.shown, "[Kelvane: Upload Aborted]");
     EXPECT_EQ(h->host.exitCodes, std::vector<int>{6});
 }
 
@@ -402,7 +402,7 @@ TEST_F(Upload, HostFailuresEndTheUploadThroughTheErrorPathAndNeverEscapeTheClick
     h->port.busyPorts.insert(1);
     clickStart();
     EXPECT_EQ(h->st().appExitCode, 3);
-    EXPECT_NE(h->dialogue.shown().find("The Serial port is in use"), std::string::npos);
+    EXPECT_NE(h->dialogue.shown.find("The Serial port is in use"), std::string::npos);
     EXPECT_TRUE(windowGivenBack());
     EXPECT_EQ(pane(), "");
 
@@ -412,7 +412,7 @@ TEST_F(Upload, HostFailuresEndTheUploadThroughTheErrorPathAndNeverEscapeTheClick
     h->dialogue.onBox = [] { throw std::runtime_error("no screen"); };
     EXPECT_NO_THROW(clickStart());
     EXPECT_TRUE(windowGivenBack());
-    EXPECT_TRUE(Text::startsWith(h->dialogue.shown(), "[Kelvane: Error # 7\r\nNo File Selected for Upload]"
+    EXPECT_TRUE(Text::startsWith(h->dialogue.shown, "[Kelvane: Error # 7\r\nNo File Selected for Upload]"
                                                       "[Kelvane: Error # 51\r\nUnexpected Error"));
 }
 

@@ -60,7 +60,7 @@ struct EngineHarness {
     // the exit code.
     std::string outcome() const {
         const State& s = engine->state;
-        return dialogue.shown() + " log:" + s.logText + " exit:" + std::to_string(s.appExitCode);
+        return dialogue.shown + " log:" + s.logText + " exit:" + std::to_string(s.appExitCode);
     }
 
     VirtualHost host;
