@@ -25,6 +25,7 @@ std::unique_ptr<EngineHarness> parsed(const std::string& raw, bool posix = false
     auto h = std::make_unique<EngineHarness>(EnclosureConfig{}, raw);
     h->files.posix = posix;
     h->st().appExitCode = 6;
+    h->ui().chkRestarttoApp.setChecked(true);  // as start-up leaves it
     std::string unused;
     h->engine->commandLine.ParseCommandLine(h->st().cmdMode, h->st().cmdLinePath, unused);
     return h;
@@ -54,25 +55,26 @@ TEST(CommandLineParsing, OptionsAfterTheFileNameInAnyCase) {
 
 TEST(CommandLineParsing, TheFirstTokenIsAFileNameUnlessItIsAnOptionsOwnForm) {
     // The options a line sets: s port, a auto, c checksum, b baud, o output, v, n noreboot, h help.
-    const auto flags = [](const State& s) {
+    const auto flags = [](EngineHarness& h) {
+        const State& s = h.st();
         std::string set;
         for (const auto& [flag, letter] : {std::pair{s.portGiven, 's'}, {s.autoMode, 'a'}, {s.checksumGiven, 'c'},
                                            {s.baudGiven, 'b'}, {s.outputToFile, 'o'}, {s.noTerminalLog, 'v'},
                                            {s.noReboot, 'n'}, {s.helpRequested, 'h'}})
             if (flag) set += letter;
-        return set;
+        return set + h.ui().txtFileChecksum.text();
     };
     const std::pair<const char*, const char*> cases[] = {
         {"Boot.txt -auto", "a"}, {"Setup.txt -auto", "a"}, {"Output.txt -auto", "a"}, {"Checksum.txt", ""},
         {"AUTO.txt", ""},        {"H", ""},                {"HELP", ""},              {"V", ""},
         {"NOREBOOT", ""},        {"-V", ""},               {"-AUTO image.txt", ""},   {"-v", "v"},
-        {"-noreboot", "n"},      {"-b9600", "b"},          {"-oRun", "o"},            {"-checksum0x1", "c"},
+        {"-noreboot", "n"},      {"-b9600", "b"},          {"-oRun", "o"},            {"-checksum0x1", "c0x1"},
         {"-h", "h"},             {"-help", "h"},           {"-hx", "h"},              {"f -HELP", "h"},
         {"f -h", "h"},           {"f -Auto", "a"},         {"-auto", "ah"},
     };
     for (const auto& [line, set] : cases) {
         auto h = parsed(line);
-        EXPECT_EQ(flags(h->st()), set) << line;
+        EXPECT_EQ(flags(*h), set) << line;
         // The program asks the same reading, before it has a window, whether to run unattended.
         const CommandLine::StartMode mode = CommandLine::ModeOf(line);
         EXPECT_EQ(std::pair(mode.unattended, mode.usage), std::pair(h->st().autoMode, h->st().helpRequested)) << line;
@@ -83,7 +85,7 @@ TEST(CommandLineParsing, PortForms) {
     const std::tuple<std::string, std::string, int> cases[] = {
         {"f -s3", "Com 3", 3},   {"f -s 3", "Com 3", 3}, {"f -scom3", "Com 3", 3}, {"f -SCOM 7", "Com 7", 7},
         {"f -s12", "Com 1", 1},  {"f -s", "Com ", 0},    {"f -s0", "Com 0", 0},    {"f -start", "Com T", 0},
-        {"-scom5", "Com 5", 5},  {"-S2", "", 0},
+        {"-scom5", "Com 5", 5},  {"-S2", "", 0},         {"f -s9", "Com 9", 9},
     };
     for (const auto& [line, port, number] : cases) {
         auto h = parsed(line);
@@ -123,7 +125,8 @@ TEST(CommandLineApplying, AnUnsupportedBaudIsLoggedAndQuitsWithTheExitCodeKept) 
     auto h = applied("file.txt -b 9600", "file.txt");
     EXPECT_EQ(h->outcome(), " log:\r\nIOS baud speed not supported  exit:6");
     EXPECT_TRUE(h->st().quitRequested);
-    EXPECT_EQ(applied("-b115200")->dialogue.boxes.size(), 1u);  // the usage, since no file came first
+    // The usage, since no file came first.
+    EXPECT_EQ(applied("-b115200")->dialogue.shown, "[Kelvane  Version 2.2.0: " + UsageText + "]");
     for (const char* baud : {"9600", "19200", "38400", "57600"})
         EXPECT_FALSE(applied(std::string("-b") + baud)->st().quitRequested) << baud;
 }

@@ -29,14 +29,6 @@ TEST(DeclaredChecksum, IsTheFieldsTextUpToItsLineEnd) {
     for (const auto& [image, declared] : cases) EXPECT_EQ(ImageFile::DeclaredChecksum(image), declared) << image;
 }
 
-// The expected checksum as an upload fixes it, with -checksum when one is given.
-void fix(EngineHarness& h, const std::string& image, const char* given) {
-    h.st().imageText = image;
-    h.st().checksumGiven = given != nullptr;
-    h.ui().txtFileChecksum.setText(given ? given : "");
-    h.engine->image.GetImageChecksum();
-}
-
 TEST(ExpectedChecksum, IsTheFilesUnlessTheCommandLineGivesOneThatMustAgree) {
     // The file, -checksum, the checksum expected, and whether they disagree.
     const std::tuple<std::string, const char*, std::string, bool> cases[] = {
@@ -48,27 +40,30 @@ TEST(ExpectedChecksum, IsTheFilesUnlessTheCommandLineGivesOneThatMustAgree) {
         {Head, "", "", false},                  // nothing to compare on either side
         {Declaring, "0x1235", "0x1235", true},  {Head, "0x1235", "0x1235", true},
     };
+    enum View { Auto, Manual, Unattended };
     for (const auto& [image, given, expected, mismatch] : cases)
-        for (bool manual : {false, true}) {
-            SCOPED_TRACE(image + " given " + (given ? given : "none") + (manual ? " in the Manual view" : ""));
+        for (View view : {Auto, Manual, Unattended}) {
+            SCOPED_TRACE(image + " given " + (given ? given : "none") + " in view " + std::to_string(view));
             EngineHarness h;
             h.st().appExitCode = 6;
-            h.ui().mnuManual.setChecked(manual);
-            fix(h, image, given);
+            h.ui().mnuManual.setChecked(view == Manual);
+            // An unattended run with a log, inside its upload.
+            h.st().autoMode = h.st().outputToFile = view == Unattended;
+            h.ui().cmdStartUploadButton.setEnabled(view != Unattended);
+            h.st().imageText = image;
+            h.st().checksumGiven = given != nullptr;
+            h.ui().txtFileChecksum.setText(given ? given : "");
+            h.engine->image.GetImageChecksum();
             // The Manual view hides the expected checksum but fills it all the same.
-            EXPECT_EQ(h.ui().txtFileChecksum.visible(), !manual);
+            EXPECT_EQ(h.ui().txtFileChecksum.visible(), view != Manual);
             EXPECT_EQ(h.ui().txtFileChecksum.text(), expected);
             EXPECT_EQ(h.st().stopRequested, mismatch);
-            EXPECT_EQ(h.outcome(), mismatch ? "[Kelvane: " + Mismatch + "] log: exit:1" : " log: exit:6");
+            // A disagreement is shown, or logged with the given checksum in an unattended run.
+            const std::string logged = "AppCode checksum: " + expected + "\r\n\r\nTerminal Data:\r\n\r\n\r\n" + Mismatch;
+            EXPECT_EQ(h.outcome(), !mismatch             ? " log: exit:6"
+                                   : view == Unattended ? " log:" + logged + " exit:1"
+                                                        : "[Kelvane: " + Mismatch + "] log: exit:1");
         }
-}
-
-TEST(ExpectedChecksum, ADisagreementIsLoggedWithTheGivenChecksumInAnUnattendedRun) {
-    EngineHarness h;
-    h.st().autoMode = h.st().outputToFile = true;
-    h.ui().cmdStartUploadButton.setEnabled(false);
-    fix(h, Declaring, "0x1235");
-    EXPECT_EQ(h.outcome(), " log:AppCode checksum: 0x1235\r\n\r\nTerminal Data:\r\n\r\n\r\n" + Mismatch + " exit:1");
 }
 
 }  // namespace

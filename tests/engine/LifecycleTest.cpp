@@ -69,7 +69,7 @@ TEST(StartUp, AFailingStepEndsTheStartUpQuietlyWithoutClaimingSuccess) {
     ProgramRun r;
     r.restart(&broken);
     EXPECT_TRUE(r.ui().cboPort.entries().empty());  // the later steps did not run
-    EXPECT_EQ(r.dialogue.shown(), "");
+    EXPECT_EQ(r.dialogue.shown, "");
     r.engine->lifecycle.cmdExitButton_Click();
     EXPECT_EQ(r.host.exitCodes, std::vector<int>{6});
 }
@@ -83,7 +83,7 @@ TEST(Settings, StoredValuesConvertOrFallBackToTheirDefaults) {
         {"PortNumber", text("3x"), 1},       {"PortNumber", text("70000"), 1},    {"PortNumber", number(6), 6},
         {"PortNumber", text("99999999999999999999"), 1},                          {"ShowZqOnlyObjects", text("-"), 3},
         {"trmOnOff", text("False"), 0},      {"trmOnOff", text("0"), 0},          {"trmOnOff", text("maybe"), 1},
-        {"trmOnOff", number(0), 0},
+        {"trmOnOff", number(0), 0},          {"trmOnOff", text("-1"), 1},
     };
     for (const auto& [name, stored, expected] : cases) {
         EngineHarness h;
@@ -127,38 +127,34 @@ TEST(Closing, EveryClosingPathEndsTheProcessOnceWithTheCurrentCode) {
     EXPECT_EQ(r.host.exitCodes, std::vector<int>{6});
 }
 
-TEST(Closing, AnUnattendedRunUploadsThroughComOneAndWritesItsLogOnceWhenTheWindowCloses) {
-    ProgramRun r("c:\\not-an-image.img -auto -o c:\\logs\\run.txt");
-    r.files.put("c:\\not-an-image.img", "// ZQ Encoded Image Fil\r\n");
-    r.load();
-    r.ui().cboPort.setText("Com 4");
-    r.engine->lifecycle.cmdExitButton_GotFocus();
-    EXPECT_EQ(r.ui().cboPort.text(), "Com 1");
-    EXPECT_EQ(r.host.exitCodes, std::vector<int>{5});  // the upload ran and found no image file
-    const std::string log = r.files.get("c:\\logs\\run.txt");
-    EXPECT_EQ(log.rfind("AppCode Upload Started: 10:11  06/12/2026\r\n", 0), 0u) << log;
-    EXPECT_NE(log.find("\r\nAppcode path, filename and version: c:\\not-an-image.img\r\n\r\n"), std::string::npos);
-    EXPECT_NE(log.find("\r\nError # 5\r\nNot a valid Appcode file"), std::string::npos) << log;
-    EXPECT_TRUE(r.port.writes.empty());  // the file is refused before the device is spoken to
-    EXPECT_EQ(log.find("AppCode Upload Done:"), log.rfind("AppCode Upload Done:"));
-}
-
-TEST(Closing, AnUnattendedLogKeepsTheStartUpsPortFailureAfterItsStartLine) {
-    const std::pair<bool, std::string> cases[] = {
-        {false, "\r\nError # 3\r\nNo Com 4 Found, \r\nTry setting to another Port"},
-        {true, "\r\nError # 3\r\nThe Serial port is in use\r\n"},
+TEST(Closing, AnUnattendedRunWritesItsLogOnceWhenTheWindowCloses) {
+    enum Fault { None, Missing, Busy };
+    const std::string start = "AppCode Upload Started: 10:11  06/12/2026\r\n";
+    // Options, port 4's fault, exit code, the port then, what the log starts with and holds.
+    const std::tuple<const char*, Fault, int, const char*, std::string, std::string> cases[] = {
+        // The upload runs through Com 1 and finds no image file, before the device is spoken to.
+        {"", None, 5, "Com 1", start, "\r\nAppcode path, filename and version: c:\\app.img\r\n\r\n"},
+        {"", None, 5, "Com 1", start, "\r\nError # 5\r\nNot a valid Appcode file"},
+        // The start-up's port failure stays after the start line.
+        {" -s4", Missing, 3, "None", start + "\r\nError # 3\r\nNo Com 4 Found, \r\nTry setting to another Port",
+         "Invalid serial command line parameter"},
+        {" -s4", Busy, 3, "None", start + "\r\nError # 3\r\nThe Serial port is in use\r\n",
+         "Invalid serial command line parameter"},
     };
-    for (const auto& [busy, failure] : cases) {
-        ProgramRun r("c:\\app.img -auto -s4 -o c:\\run.txt");
-        r.files.put("c:\\app.img", "x");
-        (busy ? r.port.busyPorts : r.port.missingPorts).insert(4);
+    for (const auto& [options, fault, exitCode, port, head, held] : cases) {
+        ProgramRun r(std::string("c:\\app.img -auto -o c:\\logs\\run.txt") + options);
+        r.files.put("c:\\app.img", "// ZQ Encoded Image Fil\r\n");
+        r.store.values[{Startup, "PortNumber"}] = SettingValue::fromText("4");
+        if (fault) (fault == Busy ? r.port.busyPorts : r.port.missingPorts).insert(4);
         r.load();
         r.engine->lifecycle.cmdExitButton_GotFocus();
-        EXPECT_EQ(r.host.exitCodes, std::vector<int>{3});
-        const std::string log = r.files.get("c:\\run.txt");
-        const std::string start = "AppCode Upload Started: 10:11  06/12/2026\r\n";
-        EXPECT_EQ(log.find(start + failure), 0u) << log;
-        EXPECT_NE(log.find("Invalid serial command line parameter"), std::string::npos) << log;
+        EXPECT_EQ(r.host.exitCodes, std::vector<int>{exitCode});
+        EXPECT_EQ(r.ui().cboPort.text(), port);
+        EXPECT_TRUE(r.port.writes.empty());
+        const std::string log = r.files.get("c:\\logs\\run.txt");
+        EXPECT_EQ(log.rfind(head, 0), 0u) << log;
+        EXPECT_NE(log.find(held), std::string::npos) << log;
+        EXPECT_EQ(log.find("AppCode Upload Done:"), log.rfind("AppCode Upload Done:"));
     }
 }
 

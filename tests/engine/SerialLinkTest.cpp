@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "ScriptedLine.h"
+#include "EngineHarness.h"
 
 namespace {
 
@@ -10,32 +10,38 @@ TEST(Selectors, OnlyExactTextsApplyEverythingElseIsPutBack) {
     EXPECT_EQ(e.store.text(Settings::SettingsKey, "PortNumber"), "3");
     for (const char* typed : {"COM3", "C"}) {
         e.ui().cboPort.setText(typed);
-        EXPECT_TRUE(e.ui().cboPort.text() == "Com 3" && e.line.isOpen() && e.line.port == 3) << typed;
+        EXPECT_TRUE(e.ui().cboPort.text() == "Com 3" && e.port.isOpen() && e.port.portNumber() == 3) << typed;
     }
     e.ui().cboBaud.setText("38400");
-    const int opens = e.line.opens;
+    const int opens = e.port.opens;
     e.ui().cboBaud.setText("4800");
-    EXPECT_EQ(e.ui().cboBaud.text() + " " + e.line.settings, "38400 38400,n,8,1");
-    EXPECT_GT(e.line.opens, opens);  // the current settings were applied again
+    EXPECT_EQ(e.ui().cboBaud.text() + " " + e.port.settings(), "38400 38400,n,8,1");
+    EXPECT_GT(e.port.opens, opens);  // the current settings were applied again
     e.ui().cboPort.setText("None");
     EXPECT_EQ(e.st().portNumber, 3);  // remembered for when a port is chosen again
 }
 
 TEST(ReceiveHandler, LoneHighBitDotBecomesADotOtherBytesPassUnchanged) {
     ScriptedEngine e;
-    e.line.reply("\xAE");
-    e.line.reply(std::string("a\xAE\0\xFF", 4), 2000);
+    const std::string kept("\xAE" "a\xAE\0\xFF", 5);
+    e.port.reply("\xAE");
+    e.port.reply(kept, 2000);
     e.runFor(10000);
-    EXPECT_EQ(e.st().receiveBuffer, std::string(".a\xAE\0\xFF", 5));
+    EXPECT_EQ(e.st().receiveBuffer, "." + kept);
     EXPECT_EQ(e.ui().txtTerminal.text(), e.st().receiveBuffer);
 
-    // During a transfer: one byte per event, to the pane and the log, not the buffer.
+    // During a transfer: one byte per event, to the pane and the log (but with -v), not
+    // the buffer.
     e.uploading();
     e.st().outputToFile = e.st().transferActive = true;
-    e.line.reply("\xAE\r\xAE\r");
+    e.port.reply("\xAE\r\xAE\r");
+    e.runFor(10000);
+    e.st().noTerminalLog = true;
+    e.port.reply("v");
     e.runFor(10000);
     EXPECT_EQ(e.st().logText, ".\r.\r");
-    EXPECT_EQ(e.st().receiveBuffer, std::string(".a\xAE\0\xFF", 5));
+    EXPECT_EQ(e.st().receiveBuffer, "." + kept);
+    EXPECT_EQ(e.ui().txtTerminal.text(), "." + kept + ".\r.\rv");
 }
 
 TEST(ReceiveHandler, AFullPaneDropsItsOldest399AndTheBufferKeepsOnlyWhatTheTrimmingEventBrought) {
@@ -44,7 +50,7 @@ TEST(ReceiveHandler, AFullPaneDropsItsOldest399AndTheBufferKeepsOnlyWhatTheTrimm
     full[399] = 'K';
     e.ui().txtTerminal.setText(full);
     e.st().receiveBuffer = "IOS>";
-    e.line.reply("new");
+    e.port.reply("new");
     e.runFor(10000);
     EXPECT_EQ(e.ui().txtTerminal.text(), "K" + std::string(5600, 'p') + "new");
     EXPECT_EQ(e.st().receiveBuffer, "new");
@@ -55,7 +61,7 @@ TEST(ReceiveHandler, AFullPaneDropsItsOldest399AndTheBufferKeepsOnlyWhatTheTrimm
     std::string flood;
     for (int i = 0; i < 20000; ++i) flood += char('a' + i % 26);
     for (int i = 0; i < 3; ++i) {
-        e.line.reply(flood);
+        e.port.reply(flood);
         e.runFor(10000);
         EXPECT_EQ(e.ui().txtTerminal.text(), flood.substr(flood.size() - CommandChannel::PaneLimit));
     }
@@ -65,8 +71,8 @@ TEST(ReceiveHandler, AFullPaneDropsItsOldest399AndTheBufferKeepsOnlyWhatTheTrimm
 
     // A line that went away presses Stop and clears the pane and the buffer.
     e.st().receiveBuffer = "IOS>";
-    e.line.failNextRead = true;
-    e.line.reply("lost");
+    e.port.failReads = true;
+    e.port.reply("lost");
     e.runFor(10000);
     EXPECT_TRUE(e.st().commFailed && e.st().stopRequested && e.ui().Timer1.enabled());
     EXPECT_EQ(e.ui().txtTerminal.text() + e.st().receiveBuffer, "");
@@ -74,12 +80,12 @@ TEST(ReceiveHandler, AFullPaneDropsItsOldest399AndTheBufferKeepsOnlyWhatTheTrimm
 
 TEST(SendText, TerminalOffOpensThePortForAboutATenthOfASecond) {
     ScriptedEngine e(false);
-    e.line.answer({{"X\r\n", "late"}}, 300000);
+    e.answer({{"X\r\n", "late"}}, 300000);
     std::string text = "X\r\n";
-    EXPECT_NEAR(e.timed([&] { e.engine->channel.SendText(text); }), 0.1, 0.02);
-    EXPECT_FALSE(e.line.isOpen() || e.st().termMode);
+    EXPECT_NEAR(e.tookUs([&] { e.engine->channel.SendText(text); }), 100000, 20000);
+    EXPECT_FALSE(e.port.isOpen() || e.st().termMode);
     e.runFor(500000);
-    EXPECT_EQ(e.line.written + "|" + e.st().receiveBuffer, "X\r\n|");
+    EXPECT_EQ(e.sent() + "|" + e.st().receiveBuffer, "X\r\n|");
 }
 
 TEST(TerminalKeys, EachKeyIsOneByteOnTheLineAndNothingGoesOutDuringAnUpload) {
@@ -88,7 +94,7 @@ TEST(TerminalKeys, EachKeyIsOneByteOnTheLineAndNothingGoesOutDuringAnUpload) {
     for (int k : {int('I'), 3, 0xAE, 0x141, -1}) e.engine->terminal.txtTerminal_KeyPress(static_cast<int16_t>(k));
     e.uploading();
     e.engine->terminal.txtTerminal_KeyPress('x');
-    EXPECT_EQ(e.line.written, "I\x03\xAE");
+    EXPECT_EQ(e.sent(), "I\x03\xAE");
 }
 
 TEST(Waits, MarksRoundHalvesToEvenAndPromptWaitsEndAsTheyShould) {
@@ -101,22 +107,22 @@ TEST(Waits, MarksRoundHalvesToEvenAndPromptWaitsEndAsTheyShould) {
 
     for (const char* end : {"IOS>", "IOS> ", "OS> ", "x", "01KwgTHs837mRyuLdXsZBov64 :"}) {
         e.st().receiveBuffer = std::string("..") + end;
-        EXPECT_EQ(e.timed([&] { e.engine->channel.WaitForPrompt(); }), 0) << end;
+        EXPECT_EQ(e.tookUs([&] { e.engine->channel.WaitForPrompt(); }), 0) << end;
     }
     e.st().receiveBuffer = "IOS";  // nothing yet: until a little over the marked second
-    EXPECT_NEAR(e.timed([&] { e.engine->channel.MarkTime(); e.engine->channel.WaitForPrompt(); }), 1.5, 0.02);
+    EXPECT_NEAR(e.tookUs([&] { e.engine->channel.MarkTime(); e.engine->channel.WaitForPrompt(); }), 1500000, 20000);
 }
 
 TEST(Recovery, ProdsAnswersTheChallengeAndNeverRunsTwiceAtOnce) {
     ScriptedEngine e;
     e.st().transferActive = true;
-    e.line.answer({{"\r\nX", "01KwgTHs837RyuLdXsZBov64: "}});
+    e.answer({{"\r\nX", "01KwgTHs837RyuLdXsZBov64: "}});
     e.engine->stopAbort.cmdStopUploadButton_Click();
     // A second click does not put the recovery off; the recovery outlasts the timer's
     // period, and runs to its end within this wait.
     e.host.after(1500000, [&] { e.engine->stopAbort.cmdStopUploadButton_Click(); });
     e.runFor(2100000);
-    EXPECT_EQ(e.line.written, "\r\nX01KwgTHs837RyuLdXsZBov64\r\n");
+    EXPECT_EQ(e.sent(), "\r\nX01KwgTHs837RyuLdXsZBov64\r\n");
     EXPECT_FALSE(e.st().transferActive || e.ui().Timer1.enabled());
 }
 
@@ -171,7 +177,7 @@ TEST(ErrorReporter, OtherFailuresAreUnexpectedWithTheHostsReasonBelow) {
     // The manual log keeps the first line only, and the port is kept.
     EXPECT_EQ(manual.outcome(), "[Kelvane: Error # 380\r\nUnexpected Error] log:\r\nError # 380 exit:6");
     EXPECT_EQ(manual.ui().cboPort.text(), "Com 2");
-    EXPECT_EQ(Reported(70, 2, false, "/dev/ttyUSB0: Permission denied").dialogue.shown(),
+    EXPECT_EQ(Reported(70, 2, false, "/dev/ttyUSB0: Permission denied").dialogue.shown,
               "[Kelvane: Error # 70\r\nUnexpected Error\r\n/dev/ttyUSB0: Permission denied]");
     EXPECT_EQ(Reported(-2147467259, 2, true, "gone").outcome(),
               " log:\r\nError # -2147467259\r\nUnexpected Error\r\ngone exit:6");

@@ -61,7 +61,7 @@ TEST(ChecksumViewer, ShowsEachModelsOwnFileUnderItsCaptionOrTheTwoLineMessage) {
         EXPECT_TRUE(h.dialogue.viewerOpen && h.dialogue.viewerText == text) << caption;
         EXPECT_EQ(h.dialogue.viewerCaption, caption);
     }
-    EXPECT_EQ(h.dialogue.shown(), "");
+    EXPECT_EQ(h.dialogue.shown, "");
 
     // Halcyn's file is missing; then no model is selected at all.
     h.dialogue.viewerOpen = false;
@@ -69,7 +69,7 @@ TEST(ChecksumViewer, ShowsEachModelsOwnFileUnderItsCaptionOrTheTwoLineMessage) {
     h.engine->checksumViewer.cmdCheckSumtxtButton_Click();
     h.ui().optHalcyn.setChecked(false);
     h.engine->checksumViewer.cmdCheckSumtxtButton_Click();
-    EXPECT_EQ(h.dialogue.shown(), "[Kelvane: File Not found\r\nCheck Network Connection]"
+    EXPECT_EQ(h.dialogue.shown, "[Kelvane: File Not found\r\nCheck Network Connection]"
                                   "[Kelvane: File Not found\r\nCheck Network Connection]");
     EXPECT_FALSE(h.dialogue.viewerOpen);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -59,7 +60,7 @@ struct EngineHarness {
     // the exit code.
     std::string outcome() const {
         const State& s = engine->state;
-        return dialogue.shown() + " log:" + s.logText + " exit:" + std::to_string(s.appExitCode);
+        return dialogue.shown + " log:" + s.logText + " exit:" + std::to_string(s.appExitCode);
     }
 
     VirtualHost host;
@@ -70,4 +71,27 @@ struct EngineHarness {
     MemoryFileSystem files;
     std::unique_ptr<Engine> engine;
     bool unloaded = false;
+};
+
+// An engine on a silent device whose bytes the test scripts (port.reply, answer):
+// selectors filled, Com 1 at 9600 baud.
+struct ScriptedEngine : EngineHarness {
+    explicit ScriptedEngine(bool termMode = true) : EngineHarness(enclosure([](auto& c) { c.silent = true; })) {
+        st().termMode = termMode;
+        engine->selectors.FillPortAndBaudLists();
+        st().portNumber = 1;
+        engine->selectors.ShowPortNumber();
+        engine->selectors.SetBaud9600();
+    }
+    // Answers each command (the whole of one write) with its reply.
+    void answer(std::map<std::string, std::string> replies, int64_t delayUs = 1000) {
+        port.onWrite = [this, replies, delayUs](const std::string& w) {
+            if (replies.count(w)) port.reply(replies.at(w), delayUs);
+        };
+    }
+    // As the upload driver locks the window.
+    void uploading() {
+        st().uploadBusy = true;
+        ui().cmdStartUploadButton.setEnabled(false);
+    }
 };

@@ -9,13 +9,8 @@
 // Records what the engine shows; message boxes are "closed" at once.
 class FakeDialogue : public UserDialogue {
 public:
-    struct Box {
-        std::string text;
-        std::string title;
-    };
-
     void messageBox(const std::string& text, const std::string& title) override {
-        boxes.push_back({text, title});
+        shown += "[" + title + ": " + text + "]";
         if (onBox) onBox();
     }
     void usageBox(const std::string& text, const std::string& title) override { messageBox(text, title); }
@@ -32,25 +27,17 @@ public:
     void showAbout() override { aboutOpen = true; }
     void closeAbout() override { aboutOpen = false; }
     void closeMainWindow() override {
-        ++closeRequests;
         if (onClose) onClose();
     }
 
     // Every box so far, as "[title: text]" one after another.
-    std::string shown() const {
-        std::string all;
-        for (const Box& box : boxes) all += "[" + box.title + ": " + box.text + "]";
-        return all;
-    }
-
-    std::vector<Box> boxes;
+    std::string shown;
     std::function<void()> onBox;
     std::vector<FileDialogRequest> fileRequests;
     std::string fileAnswer;
     bool viewerOpen = false;
     std::string viewerCaption, viewerText;
     bool aboutOpen = false;
-    int closeRequests = 0;
     // Bound by the harness to the engine's close path.
     std::function<void()> onClose;
 };

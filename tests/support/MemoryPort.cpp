@@ -38,11 +38,19 @@ void MemoryPort::write(const std::string& bytes) {
     if (!open_) throw HostError(ErrorNumber::PortNotOpen, "port is not open");
     writes.push_back(bytes);
     device_.fromHost(bytes, host_.nowUs());
+    if (onWrite) onWrite(bytes);
+}
+
+void MemoryPort::reply(const std::string& bytes, int64_t delayUs) {
+    host_.after(delayUs, [this, bytes] {
+        if (open_) input_ += bytes;
+    });
 }
 
 std::string MemoryPort::read(int maxChars) {
     if (failReads) {
         failReads = false;
+        input_.clear();  // what the line held is lost with it
         throw HostError(ErrorNumber::DeviceIoError, "input/output error");
     }
     const size_t n = maxChars <= 0 ? input_.size() : std::min<size_t>(size_t(maxChars), input_.size());

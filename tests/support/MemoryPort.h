@@ -36,6 +36,11 @@ public:
     std::set<int> busyPorts;
     // Makes the next read fail, as a line that went away does.
     bool failReads = false;
+    // What a well-behaved device never sends (a late key prompt, a stray dot, 0xAE inside
+    // a longer answer): bytes that reach the port, if open, after delayUs.
+    void reply(const std::string& bytes, int64_t delayUs = 1000);
+    // Called with each write, after the device has it.
+    std::function<void(const std::string&)> onWrite;
 
     int portNumber() const { return port_; }
     const std::string& settings() const { return settings_; }

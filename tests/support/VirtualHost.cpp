@@ -25,7 +25,6 @@ void VirtualHost::runUntil(int64_t us) {
 }
 
 void VirtualHost::yield() {
-    ++yields;
     ++yieldDepth_;
     struct Leave {
         int& depth;

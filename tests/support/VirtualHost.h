@@ -43,7 +43,6 @@ public:
     int beeps = 0;
     std::vector<std::string> warnings;
     std::vector<int> exitCodes;
-    int64_t yields = 0;
 
 private:
     struct Timer {
