@@ -1,10 +1,12 @@
 // How long the window takes to get through a flood of received text without a line
 // end, in terminal mode: the real window on Qt's offscreen platform, the real serial
 // port on a pseudo-terminal, and a writer that sends the text as fast as the terminal
-// takes it. Run for 200 KB and for 2 MB in one process.
+// takes it. Run for 200 KB and for 2 MB in one process, three times each in turn after
+// one to warm up; the quickest of each counts, as the machine's other work only adds.
 #include <QApplication>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <cstdio>
 #include <pty.h>
 #include <thread>
@@ -23,16 +25,17 @@ namespace {
 
 constexpr size_t Small = 200 * 1000;
 constexpr size_t Large = 2 * 1000 * 1000;
-const std::string End = "<end of flood>";
 
 struct Through {
     double wallSeconds = 0, cpuSeconds = 0;
     bool complete = false;
 };
 
-// Sends chars of text without a line end, then End, and waits until both the pane's
-// text and the window show End.
+// Sends chars of text without a line end, then an end mark of its own, and waits until
+// both the pane's text and the window show that mark.
 Through flood(int master, Engine& k, QPlainTextEdit& view, size_t chars) {
+    static int floods = 0;
+    const std::string End = "<end of flood " + std::to_string(++floods) + ">";
     k.channel.ClearTerminal();
     std::string text;
     for (size_t i = 0; text.size() < chars; ++i) text += "flood " + std::to_string(i) + " ";
@@ -48,7 +51,7 @@ Through flood(int master, Engine& k, QPlainTextEdit& view, size_t chars) {
             at += size_t(n);
         }
     });
-    const auto endsWithEnd = [](const std::string& s) {
+    const auto endsWithEnd = [&End](const std::string& s) {
         return s.size() >= End.size() && s.compare(s.size() - End.size(), End.size(), End) == 0;
     };
     Through t;
@@ -103,13 +106,22 @@ int main(int argc, char** argv) {
     }
 
     std::printf("a flood of received text without a line end, terminal mode on, the window showing it:\n");
-    const Through small = flood(master, k, *view, Small);
-    const Through large = flood(master, k, *view, Large);
+    flood(master, k, *view, Small);
+    Through small, large;
+    bool complete = true;
+    for (int round = 0; round < 3; ++round)
+        for (auto [chars, best] : {std::pair{Small, &small}, std::pair{Large, &large}}) {
+            const Through t = flood(master, k, *view, chars);
+            complete = complete && t.complete;
+            if (round == 0 || t.wallSeconds < best->wallSeconds) best->wallSeconds = t.wallSeconds;
+            if (round == 0 || t.cpuSeconds < best->cpuSeconds) best->cpuSeconds = t.cpuSeconds;
+        }
     for (const auto& [chars, t] : {std::pair{Small, small}, std::pair{Large, large}})
-        std::printf("  %7zu characters: %.3f s (CPU %.3f s), %.0f characters a second%s\n", chars, t.wallSeconds,
-                    t.cpuSeconds, double(chars) / t.wallSeconds, t.complete ? "" : "  (DID NOT GET THROUGH)");
-    std::printf("summary: 2 MB / 200 KB = %.2f in time (%.2f in CPU); 10 would be linear\n",
-                large.wallSeconds / small.wallSeconds, large.cpuSeconds / small.cpuSeconds);
+        std::printf("  %7zu characters: %.3f s (CPU %.3f s), %.0f characters a second\n", chars, t.wallSeconds,
+                    t.cpuSeconds, double(chars) / t.wallSeconds);
+    std::printf("summary: 2 MB / 200 KB = %.2f in time (%.2f in CPU); 10 would be linear%s\n",
+                large.wallSeconds / small.wallSeconds, large.cpuSeconds / small.cpuSeconds,
+                complete ? "" : "; SOME FLOODS DID NOT GET THROUGH");
     port.close();
     ::close(master);
     ::close(slave);

@@ -185,6 +185,7 @@ UploadRun Upload(Workspace& work, const std::string& image, const UploadSetup& s
         relay->start();
     }
     run.kelvane = Wait(kelvane, UploadLimitSeconds);
+    run.endedNs = MonotonicNs();
     if (relay) run.line = relay->stop();
     ::kill(sim, SIGTERM);  // it writes what it received as it ends
     Wait(sim, 30);

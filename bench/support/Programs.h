@@ -39,6 +39,7 @@ Ended Wait(pid_t pid, double limitSeconds);
 
 struct UploadRun {
     Ended kelvane;
+    int64_t endedNs = 0;  // when kelvane had ended
     bool intact = false;  // exit code 0 and the device received the file byte for byte
     Relay::Figures line;
 };

@@ -184,6 +184,8 @@ bool Relay::readSide(Direction& d, bool fromHost, int64_t now) {
                     transferred_ = back;
                     figures_.baud = baud_;
                     if (options_.watch > 0) cpuStartS_ = ProcessCpuSeconds(options_.watch);
+                    figures_.startNs = startNs_;
+                    figures_.startCpuSeconds = cpuStartS_;
                 }
             }
             if (phase_ == Phase::Transfer && options_.ackChars > 0 && ++transferred_ == options_.transferChars) {

@@ -41,6 +41,8 @@ public:
         // character read: the device's own reaction, with the relay's.
         std::vector<double> deviceMs;
         double cpuSeconds = -1;     // of the watched process during the transfer
+        int64_t startNs = -1;       // when the transfer started, and the watched process's CPU time then
+        double startCpuSeconds = -1;
     };
 
     Relay(int hostFd, int deviceFd, Options options);
