@@ -31,7 +31,6 @@ void Control::setText(const std::string& text) {
 void Control::appendText(const std::string& text) {
     if (text.empty()) return;
     text_ += text;
-    lastAppended_ = text;
     notify(Aspect::TextAppended);
     if (onChange) onChange();
 }

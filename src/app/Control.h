@@ -58,8 +58,6 @@ public:
     void setText(const std::string& text);
     // Puts the caret at the end and inserts there (the terminal pane's way of growing).
     void appendText(const std::string& text);
-    // Bytes appended by the latest appendText, for views that append too.
-    const std::string& lastAppended() const { return lastAppended_; }
 
     const std::vector<std::string>& entries() const { return entries_; }
     void addEntry(const std::string& entry);
@@ -119,7 +117,6 @@ private:
     std::string toolTip_;
     std::string group_;
     std::string text_;
-    std::string lastAppended_;
     std::vector<std::string> entries_;
     bool enabled_ = true;
     bool visible_ = true;

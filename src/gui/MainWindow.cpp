@@ -92,6 +92,9 @@ void MainWindow::buildControls() {
         case ControlKind::TextBox:
             if (c == &ui_.txtTerminal) {
                 terminal_ = new TerminalView(central);
+                // An unattended run on the offscreen platform has no one to show its pane to.
+                terminal_->follow([this]() -> const std::string& { return ui_.txtTerminal.text(); },
+                                  [this] { return !(k_.state.autoMode && QGuiApplication::platformName() == QLatin1String("offscreen")); });
                 w = terminal_;
             } else {
                 w = new QLineEdit(central);
@@ -470,7 +473,7 @@ void MainWindow::mirror(const Control& control, Aspect aspect) {
         break;
     case Aspect::Text:
         if (w == terminal_) {
-            terminal_->setBytes(control.text());
+            terminal_->textReplaced();
         } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
             if (e->text() != text()) e->setText(text());
         } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
@@ -478,7 +481,7 @@ void MainWindow::mirror(const Control& control, Aspect aspect) {
         }
         break;
     case Aspect::TextAppended:
-        if (w == terminal_) terminal_->appendBytes(control.lastAppended());
+        if (w == terminal_) terminal_->textGrew();
         break;
     case Aspect::Entries:
         if (auto* combo = qobject_cast<QComboBox*>(w)) {

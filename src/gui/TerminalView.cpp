@@ -8,6 +8,8 @@
 namespace {
 constexpr int KeyCodeF1 = 112;
 constexpr char16_t ControlPictures = 0x2400;  // U+2400..U+241F stand for the C0 codes
+// Late enough to gather a burst into one update, too soon for a person to notice.
+constexpr int CatchUpMs = 30;
 }  // namespace
 
 TerminalView::TerminalView(QWidget* parent) : QPlainTextEdit(parent) {
@@ -20,6 +22,14 @@ TerminalView::TerminalView(QWidget* parent) : QPlainTextEdit(parent) {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    catchUp_.setSingleShot(true);
+    connect(&catchUp_, &QTimer::timeout, this, &TerminalView::catchUp);
+}
+
+void TerminalView::follow(std::function<const std::string&()> text, std::function<bool()> seen) {
+    text_ = std::move(text);
+    seen_ = std::move(seen);
+    textReplaced();
 }
 
 QString TerminalView::display(const std::string& bytes) {
@@ -37,15 +47,41 @@ QString TerminalView::display(const std::string& bytes) {
     return out;
 }
 
-void TerminalView::setBytes(const std::string& bytes) {
-    setPlainText(display(bytes));
-    scrollToEnd();
+void TerminalView::textReplaced() {
+    replaced_ = true;
+    scheduleCatchUp();
 }
 
-void TerminalView::appendBytes(const std::string& bytes) {
-    QTextCursor end(document());
-    end.movePosition(QTextCursor::End);
-    end.insertText(display(bytes));
+void TerminalView::textGrew() { scheduleCatchUp(); }
+
+void TerminalView::scheduleCatchUp() {
+    // Unseen, the view would start over once it is shown.
+    if (!text_ || (seen_ && !seen_())) {
+        replaced_ = true;
+        return;
+    }
+    if (!catchUp_.isActive()) catchUp_.start(CatchUpMs);
+}
+
+void TerminalView::showEvent(QShowEvent* event) {
+    QPlainTextEdit::showEvent(event);
+    if (replaced_) scheduleCatchUp();
+}
+
+void TerminalView::catchUp() {
+    if (!text_ || (seen_ && !seen_())) return;
+    const std::string& text = text_();
+    if (replaced_) {
+        setPlainText(display(text));
+    } else if (text.size() > shown_) {
+        QTextCursor end(document());
+        end.movePosition(QTextCursor::End);
+        end.insertText(display(text.substr(shown_)));
+    } else {
+        return;
+    }
+    shown_ = text.size();
+    replaced_ = false;
     scrollToEnd();
 }
 

@@ -15,6 +15,10 @@
 #ifdef Q_OS_WIN
 #include <windows.h>
 #endif
+#ifdef Q_OS_LINUX
+#include <linux/serial.h>
+#include <sys/ioctl.h>
+#endif
 
 namespace {
 
@@ -25,6 +29,19 @@ constexpr int DrainMarginMs = 1000;
 constexpr int BitsPerCharacter = 10;
 
 std::string text(const QString& s) { return s.toLocal8Bit().toStdString(); }
+
+// USB serial adapters hold received characters back for their latency timer (16 ms on
+// the common chips) unless the driver is asked for low latency, and every acknowledgement
+// would wait that long. Pseudo-terminals and built-in UARTs refuse or ignore the request;
+// such a port is used as it is.
+#ifdef Q_OS_LINUX
+void requestLowLatency(int fd) {
+    serial_struct serial{};
+    if (::ioctl(fd, TIOCGSERIAL, &serial) != 0 || (serial.flags & ASYNC_LOW_LATENCY)) return;
+    serial.flags |= ASYNC_LOW_LATENCY;
+    ::ioctl(fd, TIOCSSERIAL, &serial);
+}
+#endif
 
 bool isPermissionFailure(const QString& reason) {
     for (int e : {EACCES, EPERM})
@@ -79,6 +96,9 @@ void QtSerialPort::open() {
             throw HostError(ErrorNumber::DeviceIoError, reason);
         }
     }
+#ifdef Q_OS_LINUX
+    requestLowLatency(port_.handle());
+#endif
     // What arrived while nobody listened is not an answer to anything we send now.
     port_.clear(QSerialPort::Input);
 }
