@@ -15,6 +15,7 @@
 #include "app/Engine.h"
 #include "bench/support/Relay.h"
 #include "gui/MainWindow.h"
+#include "host/ComPortMapping.h"
 #include "gui/WidgetDialogue.h"
 #include "host/QtFileSystem.h"
 #include "host/QtHost.h"
@@ -91,9 +92,11 @@ int main(int argc, char** argv) {
     QtSerialPort port;
     QtSettingsStore store;
     QtFileSystem files(store);
-    WidgetDialogue dialogue([](const std::string& p) { return QString::fromStdString(p); }, true);
+    WidgetDialogue dialogue([](const std::string& p) { return QString::fromStdString(p); },
+                            [&host] { return host.yielding(); }, true);
     Engine k(port, host, dialogue, store, files, EngineSetup{{}, "."});
-    MainWindow window(k, dialogue);
+    ComPortMapping ports(store);
+    MainWindow window(k, dialogue, ports);
     window.start();
     k.state.termMode = true;
     k.state.portNumber = 1;
