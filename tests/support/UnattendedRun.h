@@ -6,6 +6,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -41,6 +42,9 @@ struct UnattendedRun {
         EXPECT_EQ(maker.wait(std::chrono::seconds(20)), 0);
         image = ReadFile(imagePath);
         // The checksum it prints is the one its header declares.
+        if (std::count(switches.begin(), switches.end(), "--all-bytes")) {
+            EXPECT_EQ(std::set<char>(image.begin(), image.end()).size(), 256u);
+        }
         if (!std::count(switches.begin(), switches.end(), "--no-checksum")) {
             EXPECT_EQ(image.rfind("// ZQ Encoded Image File checksum: " + declared + "\r\n", 0), 0u) << declared;
         }
