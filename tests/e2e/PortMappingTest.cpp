@@ -1,47 +1,54 @@
-// The built program run unattended on a port that the settings file maps to a device.
+// The built program run unattended on a port mapped to a device by the settings file or
+// the environment.
 #include <gtest/gtest.h>
 
-#include "Processes.h"
-#include "TemporaryHome.h"
+#include "UnattendedRun.h"
 
 namespace {
 
-using namespace std::chrono_literals;
-
-TEST(PortMapping, AnUnattendedRunUsesTheDeviceTheSettingsFileGivesItsPortAndNamesItWhenMissing) {
+TEST(PortMapping, AnUnattendedRunUsesTheDeviceItsPortIsMappedToAndNamesItWhenMissing) {
     struct Row {
         const char* name;
+        std::string settings;  // the file as a user would write it by hand
         bool deviceThere;
         int exitCode;
-        std::string logged;  // the device stands for "@"
+        std::vector<std::string> logged;  // in this order; "@" stands for the device
     };
+    // With the terminal off the port is first opened by the upload, whose report the log keeps.
+    const std::string ByHand = "[Ports]\nCom4=@\n[STARTUP]\ntrmOnOff=0\n";
     const Row rows[] = {
-        {"mapped to the emulated enclosure", true, 0, "appExitCode # 0\r\nUpload Successful!"},
-        {"mapped to a device that is not there", false, 3,
-         "Error # 3\r\nNo Com 4 Found, \r\nTry setting to another Port\r\n@: No such file or directory"},
+        {"the settings file's device", ByHand, true, 0, {"appExitCode # 0\r\nUpload Successful!"}},
+        {"the settings file's device, not there", ByHand, false, 3,
+         {"Error # 3\r\nNo Com 4 Found, \r\nTry setting to another Port\r\n@: No such file or directory"}},
+        // With the terminal on the start-up opens the port: the log keeps that report too.
+        {"the environment's device, not there", "", false, 3,
+         {"No Com 4 Found, ", "Invalid serial command line parameter"}},
     };
-    for (const Row& row : rows) {
+    CheckAtOnce(rows, [](const Row& row) {
         SCOPED_TRACE(row.name);
-        TemporaryHome home;
-        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "KELVANE_COM4"}) home.unset(name);
-        const std::string image = home.file("app.txt"), log = home.file("log.txt");
-        ASSERT_EQ(Child(KELVANE_SIM_BIN, {"make-image", image, "--size", "3000"}).wait(20s), 0);
-        Sim sim({"--start-in-loader", "--loader-baud", "57600", "--received", home.file("received.bin")});
-        const std::string device = row.deviceThere ? sim.device : home.file("ttyUSB7");
-        // The file as a user would write it by hand.
-        std::filesystem::create_directories(home.config() + "/ZQ Technologies/Utility");
-        // With the terminal off the port is first opened by the upload, whose report the log keeps.
-        WriteFile(home.config() + "/ZQ Technologies/Utility/Kelvane.ini",
-                  "[Ports]\nCom4=" + device + "\n[STARTUP]\ntrmOnOff=0\n");
-
-        EXPECT_EQ(Child(KELVANE_BIN, {image, "-auto", "-s4", "-o", log}).wait(60s), row.exitCode);
-        sim.stop();
-        sim.wait(10s);
-        std::string logged = row.logged;
-        if (const auto at = logged.find('@'); at != std::string::npos) logged.replace(at, 1, device);
-        EXPECT_NE(ReadFile(log).find(logged), std::string::npos) << ReadFile(log);
-        EXPECT_EQ(ReadFile(home.file("received.bin")) == ReadFile(image), row.deviceThere);
-    }
+        UnattendedRun run;
+        run.makeImage({"--size", "3000"});
+        run.command = {"-auto", "-s4", "-o", run.logPath};
+        const std::string missing = run.home.file("ttyUSB7");
+        if (row.settings.empty()) run.home.set("KELVANE_COM4", missing);
+        std::string device;
+        run.withDevice = [&](const std::string& sim) {
+            device = row.deviceThere ? sim : missing;
+            std::string settings = row.settings;
+            if (const auto at = settings.find('@'); at != std::string::npos) settings.replace(at, 1, device);
+            std::filesystem::create_directories(run.home.config() + "/ZQ Technologies/Utility");
+            WriteFile(run.home.config() + "/ZQ Technologies/Utility/Kelvane.ini", settings);
+        };
+        run.upload({"--start-in-loader", "--loader-baud", "57600"});
+        EXPECT_EQ(run.exitCode, row.exitCode);
+        size_t from = 0;
+        for (std::string logged : row.logged) {
+            if (const auto at = logged.find('@'); at != std::string::npos) logged.replace(at, 1, device);
+            from = run.log.find(logged, from);
+            EXPECT_NE(from, std::string::npos) << logged << " in\n" << run.log;
+        }
+        EXPECT_EQ(run.received == run.image, row.deviceThere);
+    });
 }
 
 }  // namespace

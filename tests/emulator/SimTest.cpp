@@ -2,12 +2,9 @@
 #include <gtest/gtest.h>
 #include <termios.h>
 
-#include <set>
-
 #include "Line.h"
 #include "Processes.h"
 #include "Pty.h"
-#include "TemporaryHome.h"
 
 namespace {
 
@@ -51,33 +48,4 @@ TEST(SimOverPty, TalksOnItsTerminalAndLosesWhatAClosedPortMisses) {
     EXPECT_EQ(Port(sim.device, B9600).read("", 300ms), "");
     sim.stop();
     EXPECT_EQ(sim.wait(5s), 2);  // ended cleanly, no upload
-}
-
-TEST(SimOverPty, OnceEndsAfterAnUploadAndTellsWhetherItArrivedIntact) {
-    TemporaryHome home;
-    const std::string imagePath = home.file("image.txt"), receivedPath = home.file("received.txt");
-    Child maker(KELVANE_SIM_BIN, {"make-image", imagePath, "--size", "2500", "--all-bytes"});
-    const std::string declared = maker.line();  // and in the file's header
-    ASSERT_EQ(maker.wait(5s), 0);
-    const std::string image = ReadFile(imagePath);
-    ASSERT_EQ(image.rfind("// ZQ Encoded Image File checksum: " + declared + "\r\n", 0), 0u);
-    EXPECT_EQ(std::set<char>(image.begin(), image.end()).size(), 256u);
-
-    for (bool corrupt : {false, true}) {
-        Sim sim({"--start-in-loader", "--loader-baud", "57600", "--once", "--expect", imagePath, "--received",
-                 receivedPath});
-        {
-            Port port(sim.device, B57600);
-            ASSERT_NE(port.ask("py", "mode.\r\n"), "");
-            std::string sent = image;
-            if (corrupt) sent[2000] ^= 1;
-            for (size_t at = 0; at < sent.size(); at += 1024) EXPECT_EQ(port.ask(sent.substr(at, 1024), "\xAE "), "\xAE ");
-            const std::string report = port.read("IOS>");
-            EXPECT_EQ(has(report, "CHECKSUM: " + declared), !corrupt) << report;
-            EXPECT_EQ(sim.wait(0ms), Child::Running);  // --once waits for a quiet line
-        }
-        EXPECT_EQ(sim.wait(10s), corrupt ? 1 : 0);
-        EXPECT_EQ(ReadFile(receivedPath).size(), image.size());
-        EXPECT_EQ(ReadFile(receivedPath) == image, !corrupt);
-    }
 }

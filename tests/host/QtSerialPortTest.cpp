@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <vector>
 
 #include "HostTest.h"
 #include "Pty.h"
@@ -39,17 +40,22 @@ TEST_F(QtSerialPortTest, EveryByteValuePassesBothWaysAndBadSettingsAreRefused) {
     EXPECT_GE(notifications, 256);
 }
 
-TEST_F(QtSerialPortTest, OutputLeavesForTheLineBeforeThePortCloses) {
-    port.open();
+TEST_F(QtSerialPortTest, OutputLeavesForTheLineBeforeThePortClosesOrChangesRate) {
     // More than the line takes at once, then the last command: no event loop runs
-    // before the close, yet all of it must reach the device.
+    // before the close or the new rate, yet all of it must reach the device first.
     const std::string block = std::string(64 * 1024, 'i') + "b";
-    std::string arrived;
-    std::thread device([&] { arrived = ReadUntil(pty.master, "b", 5s); });
-    port.write(block);
-    port.close();
-    device.join();
-    EXPECT_TRUE(arrived == block) << arrived.size() << " of " << block.size();
+    for (bool closing : {true, false}) {
+        SCOPED_TRACE(closing ? "close" : "rate change");
+        port.open();
+        std::string arrived;
+        std::thread device([&] { arrived = ReadUntil(pty.master, "b", 5s); });
+        port.write(block);
+        closing ? port.close() : port.setSettings("9600,n,8,1");
+        device.join();
+        EXPECT_TRUE(arrived == block) << arrived.size() << " of " << block.size();
+        EXPECT_EQ(port.isOpen(), !closing);
+        port.close();
+    }
     EXPECT_THROW(port.write("x"), HostError);
 }
 
@@ -59,15 +65,20 @@ TEST_F(QtSerialPortTest, MissingAndBusyDevicesHaveTheirOwnNumbersAndReasonsNamin
     std::filesystem::create_symlink(pty.path, home.file("ttyLink"));
     home.set("KELVANE_COM2", home.file("ttyLink"));
     home.set("KELVANE_COM3", home.file("no-such-tty"));
+    WriteFile(home.file("notATerminal"), "");
+    home.set("KELVANE_COM4", home.file("notATerminal"));
     const std::tuple<int, int, std::string> cases[] = {
         {2, ErrorNumber::PortInUse, home.file("ttyLink") + " (" + pty.path + "): "},
         {3, ErrorNumber::NoSuchPort, home.file("no-such-tty") + ": "},
+        {4, ErrorNumber::DeviceIoError, home.file("notATerminal") + ": "},
     };
     QtSerialPort second;
     for (const auto& [n, number, reasonHead] : cases) {
         second.choosePort(n);
         const auto [failure, reason] = failureOf([&] { second.open(); });
-        EXPECT_EQ(failure, number);
+        EXPECT_EQ(failure, number) << n;
+        // The reason goes on after the device's name.
+        EXPECT_GT(reason.size(), reasonHead.size()) << reason;
         EXPECT_EQ(reason.substr(0, reasonHead.size()), reasonHead);
         EXPECT_FALSE(second.isOpen());
     }
@@ -75,17 +86,18 @@ TEST_F(QtSerialPortTest, MissingAndBusyDevicesHaveTheirOwnNumbersAndReasonsNamin
 
 TEST_F(QtSerialPortTest, LineThatGoesAwayClosesThePortAndFailsTheNextRead) {
     int failures = 0;
-    std::string received;
+    std::vector<std::string> reads;
     port.setReceiveHandler([&] {
         try {
-            received += port.read(0);
+            reads.push_back(port.read(0));
         } catch (const HostError&) {
             ++failures;
         }
     });
     port.open();
     ASSERT_EQ(::write(pty.master, "abc", 3), 3);
-    ASSERT_TRUE(pumpUntil(host, [&] { return received == "abc"; }));
+    ASSERT_TRUE(pumpUntil(host, [&] { return !reads.empty(); }));
+    EXPECT_EQ(reads.front(), "abc");  // all that is there
     pty.hangUp();
     EXPECT_TRUE(pumpUntil(host, [&] { return failures > 0; }));
     for (int i = 0; i < 20; ++i) host.yield();

@@ -11,15 +11,15 @@
 #include <thread>
 #include <vector>
 
-// A started program, in this process's environment, with standard input from /dev/null,
-// standard output on a pipe and standard error into a file (or onto errFd, such as a
-// terminal). Killed if it still runs at the end.
+// A started program, in this process's environment or the one given, with standard input
+// from /dev/null, standard output on a pipe and standard error into a file (or onto errFd,
+// such as a terminal). Killed if it still runs at the end.
 class Child {
 public:
     static constexpr int Running = -1;
 
     Child(const std::string& program, std::vector<std::string> args, const std::string& errPath = "/dev/null",
-          int errFd = -1) {
+          int errFd = -1, std::vector<std::string> environment = {}) {
         args.insert(args.begin(), program);
         int out[2];
         if (::pipe2(out, O_CLOEXEC) != 0) {
@@ -37,7 +37,11 @@ public:
         std::vector<char*> argv;
         for (std::string& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
-        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) code_ = 127;
+        std::vector<char*> envp;
+        for (std::string& e : environment) envp.push_back(e.data());
+        envp.push_back(nullptr);
+        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environment.empty() ? environ : envp.data()) != 0)
+            code_ = 127;
         posix_spawn_file_actions_destroy(&actions);
         ::close(out[1]);
         out_ = out[0];

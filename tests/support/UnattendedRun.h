@@ -2,9 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <filesystem>
+#include <functional>
+#include <set>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Processes.h"
@@ -14,30 +19,56 @@ using Args = std::vector<std::string>;
 
 inline bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-// One unattended run in a home of its own and without a display: the image, the
-// device's switches, and what came of it.
+// Checks every row at once, each on a thread of its own: the runs spend their time in
+// the program's waits, and no two share a home or a device.
+template <class Rows, class Check>
+void CheckAtOnce(const Rows& rows, Check check) {
+    std::vector<std::thread> threads;
+    for (const auto& row : rows) threads.emplace_back(check, std::cref(row));
+    for (std::thread& t : threads) t.join();
+}
+
+// One run in a home of its own and with the display given (none by default): the
+// image, the device's switches, and what came of it.
 struct UnattendedRun {
-    UnattendedRun() {
+    explicit UnattendedRun(const std::string& display = {}) {
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) home.unset(name);
+        if (!display.empty()) home.set("DISPLAY", display);
     }
     void makeImage(Args switches) {
         switches.insert(switches.begin(), {"make-image", imagePath});
-        EXPECT_EQ(Child(KELVANE_SIM_BIN, switches).wait(std::chrono::seconds(20)), 0);
+        Child maker(KELVANE_SIM_BIN, switches);
+        const std::string declared = maker.line();
+        EXPECT_EQ(maker.wait(std::chrono::seconds(20)), 0);
         image = ReadFile(imagePath);
+        // The checksum it prints is the one its header declares.
+        if (std::count(switches.begin(), switches.end(), "--all-bytes")) {
+            EXPECT_EQ(std::set<char>(image.begin(), image.end()).size(), 256u);
+        }
+        if (!std::count(switches.begin(), switches.end(), "--no-checksum")) {
+            EXPECT_EQ(image.rfind("// ZQ Encoded Image File checksum: " + declared + "\r\n", 0), 0u) << declared;
+        }
     }
-    // kelvane -auto -s1 -o <log> with the options, against the device; a run still going
-    // after `limit` is killed and its code stays Running.
+    // kelvane <image> <command> with the options, against the device; a run still going
+    // after `limit` is killed and its code stays Running. The device ends by itself once
+    // it has had a whole upload and the line is quiet.
     void upload(Args simSwitches, Args options = {}, int errFd = -1) {
-        simSwitches.insert(simSwitches.begin(), {"--trace", "--received", home.file("received.bin")});
+        simSwitches.insert(simSwitches.begin(), {"--trace", "--received", home.file("received.bin"), "--once"});
+        if (std::filesystem::exists(imagePath)) simSwitches.insert(simSwitches.end(), {"--expect", imagePath});
         Sim sim(simSwitches, home.file("trace.txt"));
         home.set("KELVANE_COM1", sim.device);
-        options.insert(options.begin(), {imagePath, "-auto", "-s1", "-o", logPath});
-        exitCode = Child(KELVANE_BIN, options, home.file("err.txt"), errFd).wait(limit);
+        if (withDevice) withDevice(sim.device);
+        options.insert(options.begin(), command.begin(), command.end());
+        options.insert(options.begin(), imagePath);
+        exitCode = Child(KELVANE_BIN, options, home.file("err.txt"), errFd, home.environment()).wait(limit);
+        const bool whole = std::filesystem::exists(home.file("received.bin"));  // written on the checksum report
+        simEndedByItself = whole && sim.wait(std::chrono::seconds(5)) != Child::Running;
         sim.stop();
-        sim.wait(std::chrono::seconds(10));
+        simExitCode = sim.wait(std::chrono::seconds(10));
         received = ReadFile(home.file("received.bin"));
         trace = ReadFile(home.file("trace.txt"));
         log = ReadFile(logPath);
+        err = ReadFile(home.file("err.txt"));
     }
     // What the host sent after the device reported its checksum, as the trace shows it.
     std::string sentAfterChecksum() const {
@@ -50,9 +81,12 @@ struct UnattendedRun {
         return sent;
     }
 
-    TemporaryHome home;
+    TemporaryHome home{TemporaryHome::StartedPrograms};
     std::string imagePath = home.file("app.txt"), logPath = home.file("log.txt");
-    std::string image, received, trace, log;
-    int exitCode = Child::Running;
+    Args command = {"-auto", "-s1", "-o", logPath};
+    std::function<void(const std::string&)> withDevice;  // once the device is up, before the run
+    std::string image, received, trace, log, err;
+    int exitCode = Child::Running, simExitCode = Child::Running;
+    bool simEndedByItself = false;
     std::chrono::milliseconds limit = std::chrono::seconds(90);
 };
