@@ -20,7 +20,7 @@ namespace {
 // The line settings are read this often at least, since the terminal does not say
 // when they change.
 constexpr int64_t PollUs = 2000;
-// With --once: how long the line must stay quiet after the checksum report.
+// With --once: how long the line must stay quiet after the program let go of it.
 constexpr int64_t OnceQuietUs = 2000000;
 
 enum ExitCode { Matched = 0, NotMatched = 1, NoUpload = 2, CannotRun = 3 };
@@ -121,10 +121,12 @@ int serve(const SimOptions& options) {
         const std::string in = line->read();
         if (rate == 0 && hostOpen) {
             hostOpen = false;
+            lastActivity = now;
             line->dropUnread();
             trace.note(now, "port closed");
         } else if (rate != 0 && !hostOpen) {
             hostOpen = true;
+            lastActivity = now;
             trace.note(now, "port open at " + std::to_string(rate));
         }
         if (!in.empty()) {
@@ -163,7 +165,9 @@ int serve(const SimOptions& options) {
             reported = device.uploadComplete();
             if (reported) saveReceived();
         }
-        if (options.once && reported && device.nextEventUs() == Enclosure::Never && !line->pending() &&
+        // A program may wait a while on a report before it answers: the upload is over
+        // once it has let go of the line.
+        if (options.once && reported && !hostOpen && device.nextEventUs() == Enclosure::Never && !line->pending() &&
             now - lastActivity >= OnceQuietUs)
             break;
     }
