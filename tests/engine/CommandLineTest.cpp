@@ -81,28 +81,27 @@ TEST(CommandLineParsing, TheFirstTokenIsAFileNameUnlessItIsAnOptionsOwnForm) {
     }
 }
 
-TEST(CommandLineParsing, PortForms) {
-    const std::tuple<std::string, std::string, int> cases[] = {
-        {"f -s3", "Com 3", 3},   {"f -s 3", "Com 3", 3}, {"f -scom3", "Com 3", 3}, {"f -SCOM 7", "Com 7", 7},
-        {"f -s12", "Com 1", 1},  {"f -s", "Com ", 0},    {"f -s0", "Com 0", 0},    {"f -start", "Com T", 0},
-        {"-scom5", "Com 5", 5},  {"-S2", "", 0},         {"f -s9", "Com 9", 9},
-    };
-    for (const auto& [line, port, number] : cases) {
-        auto h = parsed(line);
-        EXPECT_EQ(std::make_tuple(h->st().portGiven, h->st().cmdLinePort, int(h->st().portNumber)),
-                  std::make_tuple(!port.empty(), port, number)) << line;
-    }
-}
-
-TEST(CommandLineParsing, OutputNamesAreLowerCasedOnlyOnWindowsStyleHosts) {
+TEST(CommandLineParsing, PortFormsAndOutputNamesLowerCasedOnlyOnWindowsStyleHosts) {
+    // The line, POSIX paths, the port (and whether it was given), its number, the log's name.
     const std::tuple<std::string, bool, std::string> cases[] = {
-        {"f -o D:\\Logs\\Run.TXT", false, "d:\\logs\\run.txt"}, {"f -oRun", false, "run"},
-        {"-oRun", false, "run"},                                 {"f -o ", false, "c:\\Kelvane.txt"},
-        {"f -o  two", false, " two"},                            {"f -o /tmp/Logs/Run.TXT", true, "/tmp/Logs/Run.TXT"},
-        {"f -O/tmp/Run", true, "/tmp/Run"},                      {"-oRun", true, "Run"},
-        {"f -o ", true, "c:\\Kelvane.txt"},
+        {"f -s3", false, "given Com 3 3|"},      {"f -s 3", false, "given Com 3 3|"},
+        {"f -scom3", false, "given Com 3 3|"},   {"f -SCOM 7", false, "given Com 7 7|"},
+        {"f -s12", false, "given Com 1 1|"},     {"f -s", false, "given Com  0|"},
+        {"f -s0", false, "given Com 0 0|"},      {"f -start", false, "given Com T 0|"},
+        {"-scom5", false, "given Com 5 5|"},     {"-S2", false, " 0|"},
+        {"f -s9", false, "given Com 9 9|"},      {"f -o D:\\Logs\\Run.TXT", false, " 0|d:\\logs\\run.txt"},
+        {"f -oRun", false, " 0|run"},            {"-oRun", false, " 0|run"},
+        {"f -o ", false, " 0|c:\\Kelvane.txt"}, {"f -o  two", false, " 0| two"},
+        {"f -o /tmp/Logs/Run.TXT", true, " 0|/tmp/Logs/Run.TXT"},
+        {"f -O/tmp/Run", true, " 0|/tmp/Run"},   {"-oRun", true, " 0|Run"},
+        {"f -o ", true, " 0|c:\\Kelvane.txt"},
     };
-    for (const auto& [line, posix, name] : cases) EXPECT_EQ(parsed(line, posix)->st().outputFile, name) << line;
+    for (const auto& [line, posix, parsedAs] : cases) {
+        auto h = parsed(line, posix);
+        const State& s = h->st();
+        const std::string port = (s.portGiven ? "given " : "") + s.cmdLinePort + " " + std::to_string(s.portNumber);
+        EXPECT_EQ(port + "|" + s.outputFile, parsedAs) << line;
+    }
 }
 
 TEST(CommandLineParsing, AnyBytesOfAnyLengthAreHarmless) {
@@ -113,52 +112,46 @@ TEST(CommandLineParsing, AnyBytesOfAnyLengthAreHarmless) {
               std::make_tuple(true, 0, size_t(100000), ""));
 }
 
-TEST(CommandLineApplying, HelpShowsTheUsageAndQuitsWithThree) {
-    auto h = applied("file.txt -h");
-    EXPECT_EQ(h->outcome(), "[Kelvane  Version 2.2.0: " + UsageText + "] log: exit:3");
-    EXPECT_TRUE(h->st().quitRequested && h->ui().txtUploadPath.text().empty());
-    EXPECT_EQ(applied("-auto")->outcome(),
-              " log:\r\n06/12/2026  10:11\r\n\r\nCommand Prompt Text = -auto\r\n\r\n" + UsageText + " exit:3");
-}
-
-TEST(CommandLineApplying, AnUnsupportedBaudIsLoggedAndQuitsWithTheExitCodeKept) {
-    auto h = applied("file.txt -b 9600", "file.txt");
-    EXPECT_EQ(h->outcome(), " log:\r\nIOS baud speed not supported  exit:6");
-    EXPECT_TRUE(h->st().quitRequested);
-    // The usage, since no file came first.
-    EXPECT_EQ(applied("-b115200")->dialogue.shown, "[Kelvane  Version 2.2.0: " + UsageText + "]");
-    for (const char* baud : {"9600", "19200", "38400", "57600"})
-        EXPECT_FALSE(applied(std::string("-b") + baud)->st().quitRequested) << baud;
-}
-
-TEST(CommandLineApplying, AnInvalidPortStopsTheWorkWithThree) {
-    auto h = applied("-s -o");
-    EXPECT_EQ(h->ui().cboPort.text(), "None");
-    EXPECT_EQ(h->outcome(),
-              "[Kelvane:  Com Port Set to None Reset to valid port] log:" + InvalidPortMessage + " exit:3");
-    EXPECT_TRUE(h->st().stopRequested);
-
-    auto unattended = applied("x -s0 -auto", "x");
-    EXPECT_EQ(unattended->outcome(), " log:" + InvalidPortMessage + " exit:3");
-    EXPECT_EQ(unattended->ui().txtUploadPath.text(), "x");
-    EXPECT_TRUE(unattended->port.writes.empty());  // no upload through a port that is not there
-}
-
-TEST(CommandLineApplying, TheFileNameGoesIntoThePathBoxAndMustExist) {
-    auto missing = applied("\"file.txt\" -noreboot", "file.txt");
-    EXPECT_FALSE(missing->ui().chkRestarttoApp.checked());
-    EXPECT_EQ(missing->ui().txtUploadPath.text(), "\"file.txt\"");
-    EXPECT_EQ(missing->outcome(),
-              "[Kelvane: Error # 7\r\nFile Not found\r\nCheck File to Upload\r\nPath Information \r\n"
-              "\"file.txt\": file not found] log: exit:7");
-
-    auto present = applied("  images\\new.img  -s3", "images\\new.img");
-    EXPECT_EQ(present->outcome(), " log: exit:6");
-    EXPECT_EQ(present->ui().txtUploadPath.text(), "images\\new.img");
-    EXPECT_TRUE(present->st().cmdMode && !present->ui().optTessin.checked());
-
-    auto none = applied("   -v");
-    EXPECT_TRUE(none->ui().optTessin.checked() && !none->st().cmdMode);
+TEST(CommandLineApplying, EachLineEndsWithItsMessageExitCodeAndWindow) {
+    const std::string usageBox = "[Kelvane  Version 2.2.0: " + UsageText + "]";
+    const std::string fileMissing =
+        "[Kelvane: Error # 7\r\nFile Not found\r\nCheck File to Upload\r\nPath Information ";
+    // The line, a file that exists, what the user and a script are told, and what the
+    // window is left with: q quit, s stopped, r restart checked, c a command line run,
+    // t Tessin selected, w written to the port; then the path box and the port.
+    const std::tuple<std::string, std::string, std::string, std::string> cases[] = {
+        {"file.txt -h", "", usageBox + " log: exit:3", "qrc||"},
+        {"-auto", "", " log:\r\n06/12/2026  10:11\r\n\r\nCommand Prompt Text = -auto\r\n\r\n" + UsageText + " exit:3",
+         "qrc||"},
+        // An unsupported rate is logged, and the exit code kept; with no file first, the usage.
+        {"file.txt -b 9600", "file.txt", " log:\r\nIOS baud speed not supported  exit:6", "qrc||"},
+        {"-b115200", "", usageBox + " log:\r\nIOS baud speed not supported  exit:6", "qrc||"},
+        {"-b9600", "", " log: exit:6", "rt||"},
+        {"-b19200", "", " log: exit:6", "rt||"},
+        {"-b38400", "", " log: exit:6", "rt||"},
+        {"-b57600", "", " log: exit:6", "rt||"},
+        // An invalid port stops the work; unattended, nothing goes through it.
+        {"-s -o", "", "[Kelvane:  Com Port Set to None Reset to valid port] log:" + InvalidPortMessage + " exit:3",
+         "srt||None"},
+        {"x -s0 -auto", "x", " log:" + InvalidPortMessage + " exit:3", "src|x|None"},
+        // The file name goes into the path box as given, and must exist.
+        {"\"file.txt\" -noreboot", "file.txt", fileMissing + "\r\n\"file.txt\": file not found] log: exit:7",
+         "c|\"file.txt\"|"},
+        {"  images\\new.img  -s3", "images\\new.img", " log: exit:6", "rc|images\\new.img|"},
+        {"   -v", "", " log: exit:6", "rt||"},
+    };
+    for (const auto& [line, existing, outcome, leaves] : cases) {
+        auto h = applied(line, existing);
+        const State& s = h->st();
+        const Controls& ui = h->ui();
+        std::string left;
+        for (const auto& [flag, letter] : {std::pair{s.quitRequested, 'q'}, {s.stopRequested, 's'},
+                                           {ui.chkRestarttoApp.checked(), 'r'}, {s.cmdMode, 'c'},
+                                           {ui.optTessin.checked(), 't'}, {!h->port.writes.empty(), 'w'}})
+            if (flag) left += letter;
+        EXPECT_EQ(h->outcome(), outcome) << line;
+        EXPECT_EQ(left + "|" + ui.txtUploadPath.text() + "|" + ui.cboPort.text(), leaves) << line;
+    }
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <sstream>
 
 #include "EngineHarness.h"
 #include "app/Text.h"
 #include "emulator/model/SampleImage.h"
+#include "emulator/sim/Options.h"
 #include "ios/LoaderTexts.h"
 
 namespace {
@@ -17,12 +19,22 @@ struct Upload : ::testing::Test {
     std::unique_ptr<EngineHarness> h;
     std::string image = makeSampleImage(3000, true, false);
     int64_t tookUs = 0;
+    bool overstayed = false;
+    // The longest any dialogue's waits allow: five rounds of detection and "~ios!",
+    // each with unanswered probes and key challenges between, then the loader's stages.
+    static constexpr int64_t LongestRunUs = 400000000;
 
     // An unattended run: "<image> -auto -s1 -o <log>" and the options given.
     int unattended(EnclosureConfig config, const std::string& options = {}) {
         h = std::make_unique<EngineHarness>(config, ImagePath + " -auto -s1 -o " + LogPath + options);
         h->files.put(ImagePath, image);
         h->engine->lifecycle.Form_Load();
+        // A run that overstays is stopped, so that a test of it still ends.
+        overstayed = false;
+        h->host.after(LongestRunUs, [this] {
+            overstayed = true;
+            h->engine->stopAbort.cmdStopUploadButton_Click();
+        });
         tookUs = h->tookUs([&] { h->engine->lifecycle.cmdExitButton_GotFocus(); });
         EXPECT_EQ(h->host.exitCodes.size(), 1u) << "the program did not end once";
         return h->host.exitCodes.empty() ? -1 : h->host.exitCodes.back();
@@ -95,44 +107,42 @@ TEST_F(Upload, FromTheApplicationTheLoaderIsEnteredMovedTo57600AndSetBackAfterwa
     }
 }
 
-TEST_F(Upload, TheChecksumVerdictIsAnExactComparisonUnlessTheExpectedOneIsUnknown) {
-    // The device disputes the file.
+TEST_F(Upload, TheChecksumVerdictIsAnExactComparisonAndNothingReturnedPassesOnlyWhenNothingWasExpected) {
+    // The device disputes the file; the loader takes the whole image but reports nothing.
     const EnclosureConfig wrong = enclosure([](auto& c) { c = EchoingApp; c.wrongChecksum = true; });
-    EXPECT_EQ(unattended(wrong), 2);
-    const std::string expected = Enclosure::checksumOf(image);
-    EXPECT_TRUE(logHas("\r\nError # 2\r\nChecksum Mismatch\r\nExpected checksum: " + expected +
-                       "\r\nReturned checksum: " + h->device.reportedChecksum() + "\r\n\r\nUpload Aborted")) << log();
-    // After a mismatch the loader keeps its rate and the CPU stays in it.
-    EXPECT_EQ(sentAfterImage(), "X");
-    // An unattended run writes its log once, at the end, not at the abort.
-    EXPECT_EQ(count(log(), "AppCode Upload Done:"), 1u) << log();
-
-    // The same checksum in other letter case is another checksum.
-    const auto field = image.find("checksum: ") + 10;
-    for (size_t i = field; i < field + 8; ++i) image[i] = char(std::tolower(image[i]));
-    ASSERT_NE(image.substr(field, 8), expected) << "a checksum without letters";
-    EXPECT_EQ(unattended(EchoingApp), 2);
-
-    // No checksum in the file: whatever the device reports is accepted.
-    image = makeSampleImage(3000, false, false);
-    EXPECT_EQ(unattended(wrong), 0) << log();
-}
-
-TEST_F(Upload, NothingReturnedPassesOnlyWhenNothingWasExpected) {
-    // The loader takes the whole image but reports no checksum.
     const EnclosureConfig mute =
         enclosure([](auto& c) { c = LoaderAt57600; c.checksumLine = EnclosureConfig::ChecksumLine::Missing; });
-    image = makeSampleImage(3000, false, false);
-    EXPECT_EQ(unattended(mute), 6);
+    const std::string declaring = image, none = makeSampleImage(3000, false, false);
+    const std::string expected = Enclosure::checksumOf(declaring);
+    // The same checksum in other letter case is another checksum.
+    std::string lowered = declaring;
+    const auto field = lowered.find("checksum: ") + 10;
+    for (size_t i = field; i < field + 8; ++i) lowered[i] = char(std::tolower(lowered[i]));
+    ASSERT_NE(lowered.substr(field, 8), expected) << "a checksum without letters";
+    // The image, the device, the exit code, what the log holds and what follows the image:
+    // after a mismatch the loader keeps its rate and the CPU stays in it; a loader found at
+    // 57600 is not set back.
+    const std::tuple<std::string, EnclosureConfig, int, std::string, std::string> cases[] = {
+        {declaring, wrong, 2, "\r\nError # 2\r\nChecksum Mismatch\r\nExpected checksum: " + expected, "X"},
+        {lowered, EchoingApp, 2, "\r\nError # 2\r\nChecksum Mismatch", "X"},
+        {none, wrong, 0, "Upload Successful!", "Sy9600\rb"},
+        {declaring, mute, 2, "Expected checksum: " + expected + "\r\nReturned checksum: \r\n", "X"},
+        {none, mute, 6, "", "b"},
+    };
+    for (const auto& [file, config, code, held, after] : cases) {
+        image = file;
+        EXPECT_EQ(unattended(config), code);
+        EXPECT_TRUE(logHas(held)) << log();
+        EXPECT_TRUE(!config.wrongChecksum || code != 2 ||
+                    logHas("\r\nReturned checksum: " + h->device.reportedChecksum() + "\r\n\r\nUpload Aborted"));
+        EXPECT_EQ(sentAfterImage(), after);
+        // An unattended run writes its log once, at the end, not at the abort.
+        EXPECT_EQ(count(log(), "AppCode Upload Done:"), 1u) << log();
+    }
+    // Nothing returned and nothing expected: neither verdict, but a beep.
     EXPECT_FALSE(logHas("Upload Successful!") || logHas("Error # ")) << log();
     EXPECT_EQ(h->host.beeps, 1);
-    // A loader found at 57600 is neither negotiated with nor set back.
     EXPECT_EQ(h->sent().rfind("X\r\nX\r\nxpy", 0), 0u) << h->sent();
-    EXPECT_EQ(sentAfterImage(), "b");
-
-    image = makeSampleImage(3000, true, false);
-    EXPECT_EQ(unattended(mute), 2);
-    EXPECT_TRUE(logHas("Returned checksum: \r\n")) << log();
 }
 
 TEST_F(Upload, ALoaderThatStopsAnsweringNearTheEndFailsTheLineEvenWithNoChecksumExpected) {
@@ -333,65 +343,31 @@ TEST(UploadWindow, IsLockedForTheUploadAndGivenBackWhole) {
 // --- Every fault the device can play ------------------------------------------------------
 
 TEST_F(Upload, EveryDeviceFaultAloneOrWithAnotherEndsTheRunWithADocumentedCodeWithinItsWaits) {
-    using C = EnclosureConfig::Challenge;
-    using L = EnclosureConfig::ChecksumLine;
-    using Set = std::function<void(EnclosureConfig&)>;
-    const std::vector<std::pair<const char*, Set>> switches = {
-        {"app-echo", [](auto& c) { c.appPrompt = false; }},
-        {"start-in-loader", [](auto& c) { c.startInLoader = true; }},
-        {"loader-baud 57600", [](auto& c) { c.loaderBaud = 57600; }},
-        {"challenge plain", [](auto& c) { c.challenge = C::Plain; }},
-        {"challenge m", [](auto& c) { c.challenge = C::MVariant; }},
-        {"challenge m-then-plain", [](auto& c) { c.challenge = C::MThenPlain; }},
-        {"key-on-ey", [](auto& c) { c.keyPromptOnEy = true; }},
-        {"key-on-py", [](auto& c) { c.keyPromptOnPy = true; }},
-        {"ff-on-restart", [](auto& c) { c.sendFFOnRestart = true; }},
-        {"silent", [](auto& c) { c.silent = true; }},
-        {"garbage", [](auto& c) { c.garbage = true; }},
-        {"protocol-garbage", [](auto& c) { c.protocolGarbage = true; }},
-        {"reject-key", [](auto& c) { c.rejectKey = true; }},
-        {"drop-ack 1", [](auto& c) { c.dropAckAtChunk = 1; }},
-        {"late-ack 0", [](auto& c) { c.lateAckAtChunk = 0; }},
-        {"wrong-checksum", [](auto& c) { c.wrongChecksum = true; }},
-        {"disconnect-after 2000", [](auto& c) { c.disconnectAfterBytes = 2000; }},
-        {"delay-ms 700", [](auto& c) { c.answerDelayUs = 700000; }},
-        {"pace", [](auto& c) { c.pace = true; }},
-        {"ignore-ios", [](auto& c) { c.ignoreEnterLoader = true; }},
-        {"late-key 1500", [](auto& c) { c.keyPromptDelayUs = 1500000; c.keyPromptOnEy = c.keyPromptOnPy = true; }},
-        {"erase-ms 9000", [](auto& c) { c.eraseUs = 9000000; }},
-        {"unsolicited 0", [](auto& c) { c.unsolicitedAtChunk = 0; }},
-        {"checksum-line lower", [](auto& c) { c.checksumLine = L::LowerCase; }},
-        {"checksum-line no-blank", [](auto& c) { c.checksumLine = L::NoBlank; }},
-        {"checksum-line long", [](auto& c) { c.checksumLine = L::Long; }},
-        {"checksum-line missing", [](auto& c) { c.checksumLine = L::Missing; }},
-        {"flood 100000", [](auto& c) { c.floodChars = 100000; }},
-        {"trickle", [](auto& c) { c.trickle = true; }},
+    // Each as kelvane-sim takes it on its command line.
+    const std::vector<std::string> switches = {
+        "--app-echo", "--start-in-loader", "--loader-baud 57600", "--challenge plain", "--challenge m",
+        "--challenge m-then-plain", "--key-on-ey", "--key-on-py", "--ff-on-restart", "--silent", "--garbage",
+        "--protocol-garbage", "--reject-key", "--drop-ack 1", "--late-ack 0", "--wrong-checksum",
+        "--disconnect-after 2000", "--delay-ms 700", "--pace", "--ignore-ios",
+        "--late-key 1500 --key-on-ey --key-on-py", "--erase-ms 9000", "--unsolicited 0", "--checksum-line lower",
+        "--checksum-line no-blank", "--checksum-line long", "--checksum-line missing", "--flood 100000", "--trickle",
     };
-    // The longest any dialogue's waits allow: five rounds of detection and "~ios!",
-    // each with unanswered probes and key challenges between, then the loader's stages.
-    constexpr int64_t LongestRunUs = 400000000;
     const std::set<int> documented = {0, 1, 2, 3, 5, 6, 7};
     for (size_t i = 0; i < switches.size(); ++i)
         for (size_t j = i; j < switches.size(); ++j) {
-            const std::string name = std::string(switches[i].first) + (i == j ? "" : " + ") +
-                                     (i == j ? "" : switches[j].first);
+            const std::string name = switches[i] + (i == j ? "" : " " + switches[j]);
             SCOPED_TRACE(name);
-            EnclosureConfig config;
-            switches[i].second(config);
-            switches[j].second(config);
-            h = std::make_unique<EngineHarness>(config, ImagePath + " -auto -s1");
-            h->files.put(ImagePath, image);
-            h->engine->lifecycle.Form_Load();
-            // A run that overstays is stopped, so that the sweep itself ends.
-            bool overstayed = false;
-            h->host.after(LongestRunUs, [&] {
-                overstayed = true;
-                h->engine->stopAbort.cmdStopUploadButton_Click();
-            });
-            h->engine->lifecycle.cmdExitButton_GotFocus();
+            std::vector<std::string> words{"kelvane-sim"};
+            std::istringstream split(name);
+            for (std::string word; split >> word;) words.push_back(word);
+            std::vector<char*> argv;
+            for (std::string& word : words) argv.push_back(word.data());
+            SimOptions options;
+            std::string error;
+            ASSERT_EQ(parseSimOptions(int(argv.size()), argv.data(), options, error), ParseResult::Run) << error;
+            const int code = unattended(options.model);
+            EXPECT_EQ(documented.count(code), 1u) << code;
             EXPECT_FALSE(overstayed);
-            ASSERT_EQ(h->host.exitCodes.size(), 1u);
-            EXPECT_EQ(documented.count(h->host.exitCodes[0]), 1u) << h->host.exitCodes[0];
         }
 }
 
