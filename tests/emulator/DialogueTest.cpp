@@ -16,28 +16,6 @@ TEST(EnclosureApplication, AnswersTheProbeShowsItsSplashAndEntersItsLoader) {
     prompt.run(1000);
     prompt.setBaud(57600);
     EXPECT_TRUE(prompt.waitFor("\r\nIOS>", 1000000)) << prompt.received;
-
-    // Without its console it only echoes, never a line end.
-    EnclosureConfig c;
-    c.appPrompt = false;
-    c.loaderBaud = 57600;
-    c.sendFFOnRestart = true;
-    Line echo(c);
-    echo.send("X\r\n");
-    echo.run(2000000);
-    EXPECT_EQ(echo.take(), "X");
-    echo.send("~ios!");
-    echo.run(50000);
-    EXPECT_EQ(echo.take(), "~ios!\xFF");  // the reset glitch comes at the application's rate
-    echo.setBaud(57600);
-    EXPECT_TRUE(echo.waitFor("\r\nIOS>", 2000000)) << echo.received;
-
-    // One that restarts on "~ios!" but comes back as itself.
-    c.ignoreEnterLoader = true;
-    Line stubborn(c);
-    EXPECT_TRUE(stubborn.ask("~ios!", "Ready\r\n", 1000000)) << stubborn.received;
-    EXPECT_FALSE(stubborn.device.inLoader());
-    EXPECT_TRUE(stubborn.ask("X\r\n", "X"));
 }
 
 TEST(EnclosureLoader, ChallengeGivesWayOnlyToItsOwnWord) {

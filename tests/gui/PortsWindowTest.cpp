@@ -44,7 +44,7 @@ struct PortsWindowTest : ::testing::Test {
     GuiHarness g;
 };
 
-TEST_F(PortsWindowTest, UnderOptionsAssignsAPresentDeviceByItsStableNameClearsItAndRefreshesTheList) {
+TEST_F(PortsWindowTest, UnderOptionsAssignsAPresentDeviceByItsStableNameClearsItAndTheSelectorsToolTipsFollow) {
     QStringList items;  // a new item after the menu's own
     for (QAction* a : g.find<QMenu>("mnuOptions")->actions()) items << a->objectName();
     EXPECT_EQ(items, QStringList({"mnuMode", "mnuTerminalOptions", "mnuSerialPorts"}));
@@ -86,9 +86,8 @@ TEST_F(PortsWindowTest, UnderOptionsAssignsAPresentDeviceByItsStableNameClearsIt
     EXPECT_EQ(g.store.text(PortsKey, "Com1"), "");
     EXPECT_EQ(ports->item(0, 2)->text(), "default");
     EXPECT_TRUE(portToolTip(1).startsWith("/dev/ttyS0: ")) << portToolTip(1).toStdString();
-}
 
-TEST_F(PortsWindowTest, TheSelectorsToolTipsNameTheDeviceBehindEachPortWhenAboutToShow) {
+    // The selector's tool tips name the device behind each port when about to show.
     g.store.write(PortsKey, "Com2", SettingValue::fromText(home.file("ttyUSB0")));
     auto* selector = g.find<QComboBox>("cboPort");
     g.ui().cboPort.setText("Com 2");

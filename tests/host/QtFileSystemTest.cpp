@@ -25,16 +25,15 @@ struct QtFileSystemTest : ::testing::Test {
     }
 };
 
-TEST_F(QtFileSystemTest, DriveCIsTheHomeFolderAndBytesSurviveTheRoundTrip) {
+TEST_F(QtFileSystemTest, DriveCIsTheHomeFolderOtherDrivesMapOnlyWhenConfiguredAndBytesSurvive) {
     const std::string data("line\r\n\0\xAE\xFF end", 14);
     files.writeAll("c:\\Kelvane.txt", data);
     EXPECT_EQ(ReadFile(home.home() + "/Kelvane.txt"), data);
     EXPECT_EQ(files.readAll("\\Kelvane.txt"), data);  // the current drive is C:
     files.writeAll("C:/Kelvane.txt", "short");
     EXPECT_EQ(files.readAll("c:\\Kelvane.txt"), "short");
-}
 
-TEST_F(QtFileSystemTest, OtherDrivesMapOnlyWhenConfiguredAndTheVariableWins) {
+    // Other drives map only when configured, and the variable wins.
     make("maker/Development/Code/x.txt");
     make("other/Development/y.txt");
     EXPECT_EQ(errorOf([&] { files.readAll("M:\\Development\\Code\\x.txt"); }), ErrorNumber::PathNotFound);

@@ -41,18 +41,15 @@ TEST_F(QtSettingsStoreTest, ValuesLandInTheIniFileUnderTheirGroupsAndReadBackAsT
     EXPECT_EQ(QtSettingsStore().location().toStdString(), home.home() + "/.config/ZQ Technologies/Utility/Kelvane.ini");
 }
 
-TEST_F(QtSettingsStoreTest, HandEditedValuesOfOtherTypesReadAsTextOrNothing) {
+TEST_F(QtSettingsStoreTest, HandEditedValuesReadAsTextOrNothingAndADamagedFileIsKeptAsideBeforeItIsRewritten) {
     writeIni("[STARTUP]\n"
              "TessinFilePath=c:\\\\a, b.img\n"
              "trmcolor=@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\x1garbage)\n"
              "trmOnOff=@ByteArray(False)\n");
-    QtSettingsStore store;
-    EXPECT_EQ(store.read(Startup, "TessinFilePath")->text, "c:\\a, b.img");
-    EXPECT_FALSE(store.read(Startup, "trmcolor"));
-    EXPECT_EQ(store.read(Startup, "trmOnOff")->text, "False");
-}
+    EXPECT_EQ(QtSettingsStore().read(Startup, "TessinFilePath")->text, "c:\\a, b.img");
+    EXPECT_FALSE(QtSettingsStore().read(Startup, "trmcolor"));
+    EXPECT_EQ(QtSettingsStore().read(Startup, "trmOnOff")->text, "False");
 
-TEST_F(QtSettingsStoreTest, ADamagedFileIsKeptAsideBeforeItIsRewritten) {
     static const char raw[] = "[STARTUP]\nPortNumber=4\n[unterminated\n\x00\xff\xfe=\x01\nno equals sign\n";
     const std::string damaged(raw, sizeof raw - 1);
     writeIni(damaged);
