@@ -52,9 +52,9 @@ TEST(UnattendedUpload, EachRunEndsInTimeWithTheCodeAndLogThatFitWhatTheDeviceRec
         {"the device disputes the checksum", image, with(Loader57600, {"--wrong-checksum"}), {}, 2,
          {"Error # 2\r\nChecksum Mismatch\r\nExpected checksum: ", "Upload Aborted"}, {}, Whole},
         {"a silent device", image, {"--silent"}, {}, 6, {CommFailed}, {"Upload Aborted"}, None},
-        // The port is gone when the run would set the loader back.
+        // The port is gone when the run opens it again: missing, or still being torn down.
         {"a line that goes away in mid-transfer", {"--size", "6000"}, with(Loader57600, {"--disconnect-after", "3000"}),
-         {}, 3, {CommFailed, "No Com 1  Found, "}, {"Upload Successful!"}, Part},
+         {}, 3, {CommFailed}, {"Upload Successful!"}, Part},
         // Five rounds of a probe (2.5 s) and "~ios!" (10.5 s for the loader, 0.5 s to
         // settle), then the probe that finds the application again.
         {"an application that never enters its loader", image, {"--app-echo", "--ignore-ios", "--ff-on-restart"},
