@@ -155,7 +155,7 @@ TEST(ErrorReporter, EachFailureHasItsMessageAndExitCodeAndAPortFailureLeavesNoPo
         {76, 2, false, FileMessage, 7}, {53, 2, true, FileMessage, 7},  // an unattended run only logs it
         {8002, 1, false, noCom + "1  Found, \r\nTry setting to Com 2", 3},
         {8002, 2, false, noCom + "2  Found, \r\nTry setting to Com 1", 3},
-        {8002, 5, false, noCom + "5 Found, \r\nTry setting to another Port", 3},
+        {8002, 3, false, noCom + "3 Found, \r\nTry setting to another Port", 3},
         {8002, 0, false, "", 3},  // no port at all: no message, yet no port either
         {8005, 2, false, inUse, 3},
     };
