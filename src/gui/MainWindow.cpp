@@ -93,8 +93,9 @@ void MainWindow::buildControls() {
             if (c == &ui_.txtTerminal) {
                 terminal_ = new TerminalView(central);
                 // An unattended run on the offscreen platform has no one to show its pane to.
-                terminal_->follow([this]() -> const std::string& { return ui_.txtTerminal.text(); },
-                                  [this] { return !(k_.state.autoMode && QGuiApplication::platformName() == QLatin1String("offscreen")); });
+                terminal_->follow([this]() -> const std::string& { return ui_.txtTerminal.text(); }, [this] {
+                    return !(k_.state.autoMode && QGuiApplication::platformName() == QLatin1String("offscreen"));
+                });
                 w = terminal_;
             } else {
                 w = new QLineEdit(central);

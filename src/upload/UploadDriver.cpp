@@ -33,7 +33,8 @@ constexpr int MaxSilentProbes = 4;
 // An unattended run has no Stop button: a CPU that echoes but never enters its loader
 // is asked this many times, then the run ends.
 constexpr int MaxLoaderRequests = 5;
-constexpr const char* NoLoaderMessage = "The CPU did not enter its loader (IOS) after 5 \"~ios!\"";
+constexpr const char* NoLoaderHead = "The CPU did not enter its loader (IOS) after ";
+constexpr const char* NoLoaderTail = " \"~ios!\"";
 
 // The probes run at 9600 first, then 57600, 38400, 19200, 57600, ...
 void MoveBaudIndex(int16_t& index) {
@@ -228,7 +229,7 @@ bool UploadDriver::BringCpuIntoLoader() {
             baudIndex = 0;
         }
         if (s.autoMode && loaderRequests == MaxLoaderRequests) {
-            k_.log.AppendLog(NoLoaderMessage);
+            k_.log.AppendLog(NoLoaderHead + std::to_string(MaxLoaderRequests) + NoLoaderTail);
             s.commFailed = true;
             s.stopRequested = true;
             return false;
