@@ -1,6 +1,8 @@
 // The line between host and CPU: rates, and the faults of a real device.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "Line.h"
 #include "emulator/model/Uart.h"
 
@@ -47,14 +49,19 @@ TEST(EnclosureLine, AHostAtTheWrongRateIsNeitherUnderstoodNorUnderstands) {
     EXPECT_TRUE(line.ask("x", "IOS>"));
 }
 
-TEST(EnclosureLine, ASlowDeviceAnswersThatMuchLater) {
-    EnclosureConfig slow;
+TEST(EnclosureLine, ASlowDeviceAnswersThatMuchLaterAndATrickleOneCharacterAtATime) {
+    EnclosureConfig slow, trickle;
     slow.answerDelayUs = 700000;
-    Line late(slow);
-    late.send("X\r\n");
-    late.run(650000);
-    EXPECT_EQ(late.received, "");
-    EXPECT_TRUE(late.waitFor("OS> ", 100000));
+    trickle.trickle = true;
+    // The device, a moment, what has come by then, and by when the whole answer has.
+    for (const auto& [config, soonUs, soon, wholeUs] :
+         {std::tuple{slow, 650000, "", 750000}, std::tuple{trickle, 1000, "X", 100000}}) {
+        Line line(config);
+        line.send("X\r\n");
+        line.run(soonUs);
+        EXPECT_EQ(line.received, soon);
+        EXPECT_TRUE(line.waitFor("X\r\nOS> ", wholeUs - soonUs)) << line.received;
+    }
 }
 
 TEST(EnclosureLine, AGarbledAnswerKeepsItsLengthButNoneOfItsCharacters) {
@@ -74,16 +81,6 @@ TEST(EnclosureLine, AGarbledAnswerKeepsItsLengthButNoneOfItsCharacters) {
     EXPECT_EQ(protocol.received.size(), std::string("X\r\nOS> ").size());
     EXPECT_NE(protocol.received.find_first_of("X.\xAE>"), std::string::npos) << protocol.received;
     EXPECT_FALSE(has(protocol.received, "OS> "));
-}
-
-TEST(EnclosureLine, ATrickleBringsOneCharacterAtATime) {
-    EnclosureConfig c;
-    c.trickle = true;
-    Line line(c);
-    line.send("X\r\n");
-    line.run(1000);
-    EXPECT_EQ(line.received, "X");
-    EXPECT_TRUE(line.waitFor("X\r\nOS> ", 100000));
 }
 
 TEST(EnclosureLine, ADisconnectCutsTheLineInBothDirections) {

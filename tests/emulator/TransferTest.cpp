@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <functional>
+#include <set>
 #include <tuple>
 
 #include "Line.h"
@@ -32,6 +33,8 @@ TEST(EnclosureTransfer, AcknowledgesEachChunkReportsTheChecksumInTimeAndStartsTh
         // last chunk is answered once the line pauses; after a full one the loader
         // cannot know yet that nothing follows.
         for (size_t at = 0; at < image.size(); at += Chunk) {
+            // A host slow to turn round after an acknowledgement has not ended the image.
+            line.run(at == 0 ? 0 : 1000000);
             line.ask(image.substr(at, Chunk), Ack, 3000000);
             EXPECT_EQ(line.take(), Ack) << at;
         }
@@ -88,6 +91,19 @@ TEST(EnclosureTransfer, ErasesAndReportsInTheFormItIsToldTo) {
         line.send(image);
         line.run(3000000);
         EXPECT_EQ(line.take(), report);
+    }
+
+    // A disputed checksum is never the true one, whatever its last digit.
+    EnclosureConfig disputing;
+    disputing.wrongChecksum = true;
+    std::set<bool> endsInZero;
+    for (int size = 1000; endsInZero.size() < 2; ++size) {
+        const std::string file = makeSampleImage(size, false, false);
+        Loader line(disputing);
+        line.send(file);
+        ASSERT_TRUE(line.waitFor(">", 3000000));
+        EXPECT_NE(line.device.reportedChecksum(), Enclosure::checksumOf(file));
+        endsInZero.insert(Enclosure::checksumOf(file).back() == '0');
     }
 
     // An erase that takes its time.
