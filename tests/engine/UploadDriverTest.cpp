@@ -24,11 +24,15 @@ struct Upload : ::testing::Test {
     // each with unanswered probes and key challenges between, then the loader's stages.
     static constexpr int64_t LongestRunUs = 400000000;
 
-    // An unattended run: "<image> -auto -s1 -o <log>" and the options given.
-    int unattended(EnclosureConfig config, const std::string& options = {}) {
-        h = std::make_unique<EngineHarness>(config, ImagePath + " -auto -s1 -o " + LogPath + options);
+    // The program started up on the enclosure, the image in place.
+    void load(EnclosureConfig config, const std::string& commandLine = {}) {
+        h = std::make_unique<EngineHarness>(config, commandLine);
         h->files.put(ImagePath, image);
         h->engine->lifecycle.Form_Load();
+    }
+    // An unattended run: "<image> -auto -s1 -o <log>" and the options given.
+    int unattended(EnclosureConfig config, const std::string& options = {}) {
+        load(config, ImagePath + " -auto -s1 -o " + LogPath + options);
         // A run that overstays is stopped, so that a test of it still ends.
         overstayed = false;
         h->host.after(LongestRunUs, [this] {
@@ -41,9 +45,7 @@ struct Upload : ::testing::Test {
     }
     // The window of an interactive run on Com 1, ready for a click on Start Upload.
     void interactive(EnclosureConfig config) {
-        h = std::make_unique<EngineHarness>(config);
-        h->files.put(ImagePath, image);
-        h->engine->lifecycle.Form_Load();
+        load(config);
         h->ui().txtUploadPath.setText(ImagePath);
     }
     void clickStart() { h->engine->upload.cmdStartUploadButton_Click(); }
@@ -65,7 +67,16 @@ struct Upload : ::testing::Test {
         const auto at = h->sent().rfind(image.substr(image.size() - 200));
         return at == std::string::npos ? "(no image)" : h->sent().substr(at + 200);
     }
-    bool windowGivenBack() { return h->ui().cmdStartUploadButton.enabled() && !h->st().uploadBusy; }
+    // Whether every control an upload locks is locked, or every one free.
+    bool windowLocked(bool locked) {
+        Controls& ui = h->ui();
+        const Control* const lockable[] = {&ui.cmdStartUploadButton, &ui.cboPort,    &ui.cboBaud,    &ui.cmdBrowseButton,
+                                           &ui.mnuOptions,           &ui.optTarsel16, &ui.optR65500, &ui.optHalcyn,
+                                           &ui.optTessin,            &ui.optVarda,   &ui.chkRestarttoApp};
+        for (const Control* c : lockable)
+            if (c->enabled() == locked) return false;
+        return ui.txtUploadPath.locked() == locked && h->st().uploadBusy == locked;
+    }
 };
 
 EnclosureConfig loaderAt(int baud, EnclosureConfig::Challenge challenge = EnclosureConfig::Challenge::None) {
@@ -82,15 +93,20 @@ const EnclosureConfig Silent = enclosure([](auto& c) { c.silent = true; });
 // --- Whole uploads and their verdicts -------------------------------------------------
 
 TEST_F(Upload, FromTheApplicationTheLoaderIsEnteredMovedTo57600AndSetBackAfterwards) {
-    // Options, and what follows the image: the rate found, or given with -b, restored
-    // with a CR alone unless it is 57600, then the CPU restarted unless -noreboot.
-    const std::pair<const char*, const char*> cases[] = {
-        {"", "Sy9600\rb"}, {" -b19200", "Sy19200\rb"}, {" -b57600 -noreboot", ""}};
-    for (const auto& [options, after] : cases) {
-        SCOPED_TRACE(options);
-        EXPECT_EQ(unattended(EchoingApp, options), 0) << log();
+    // Options, the device, and what follows the image: the rate found, or given with -b,
+    // restored with a CR alone unless it is 57600, then the CPU restarted unless -noreboot.
+    const std::tuple<const char*, EnclosureConfig, const char*> cases[] = {
+        {"", EchoingApp, "Sy9600\rb"}, {" -b19200", EchoingApp, "Sy19200\rb"}, {" -b57600 -noreboot", EchoingApp, ""},
+        // A device that sums the image, or starts its new application, within the last
+        // second of the program's wait for it (whole seconds from a rounded mark).
+        {"", enclosure([](auto& c) { c = EchoingApp; c.sumUs = 2000000; }), "Sy9600\rb"},
+        {"", enclosure([](auto& c) { c = EchoingApp; c.appStartUs = 9900000; }), "Sy9600\rb"},
+    };
+    for (const auto& [options, config, after] : cases) {
+        SCOPED_TRACE(std::string(options) + " " + std::to_string(config.sumUs + config.appStartUs));
+        EXPECT_EQ(unattended(config, options), 0) << log();
         // Every wait ended at its answer: the whole run takes seconds, not a timeout's length.
-        EXPECT_LT(tookUs, 8000000);
+        EXPECT_LT(tookUs, 8000000 + config.sumUs + config.appStartUs);
         EXPECT_TRUE(h->device.receivedImage() == image);
         // An unattended run tells its result to the log only, and writes the log once.
         EXPECT_TRUE(logHas("appExitCode # 0\r\nUpload Successful!")) << log();
@@ -102,8 +118,10 @@ TEST_F(Upload, FromTheApplicationTheLoaderIsEnteredMovedTo57600AndSetBackAfterwa
         // The restarted application talks at 9600 again, and so does the port.
         const bool restarted = *after != '\0';
         EXPECT_EQ(h->device.inLoader(), !restarted);
+        // The run ends once the new application has said it is ready.
+        EXPECT_EQ(logHas("\r\nReady\r\n"), restarted) << log();
         EXPECT_EQ(h->device.deviceBaud() + h->port.baud(), restarted ? 2 * 9600 : 2 * 57600);
-        EXPECT_TRUE(windowGivenBack());
+        EXPECT_TRUE(windowLocked(false));
     }
 }
 
@@ -282,7 +300,7 @@ TEST_F(Upload, FileProblemsEndTheRunWithTheirOwnCodesBeforeAnyDialogue) {
     h->ui().txtUploadPath.setText("");
     clickStart();
     EXPECT_EQ(h->outcome(), "[Kelvane: Error # 7\r\nNo File Selected for Upload] log: exit:7");
-    EXPECT_TRUE(windowGivenBack());
+    EXPECT_TRUE(windowLocked(false));
 
     interactive({});
     h->files.files.clear();
@@ -310,7 +328,7 @@ TEST_F(Upload, AStopDuringTheUnlockStillCallsTheTransferWhichSendsNothing) {
     EXPECT_FALSE(h->st().stopRequested);
     // The recovery the stop armed is disarmed by the upload's end.
     EXPECT_FALSE(h->host.timerRunning(TimerId::Timer1));
-    EXPECT_TRUE(windowGivenBack());
+    EXPECT_TRUE(windowLocked(false));
 }
 
 TEST_F(Upload, ExitDuringTheTransferStopsAfterItAndThenEndsTheProgram) {
@@ -379,7 +397,7 @@ TEST_F(Upload, HostFailuresEndTheUploadThroughTheErrorPathAndNeverEscapeTheClick
     clickStart();
     EXPECT_EQ(h->st().appExitCode, 3);
     EXPECT_NE(h->dialogue.shown.find("The Serial port is in use"), std::string::npos);
-    EXPECT_TRUE(windowGivenBack());
+    EXPECT_TRUE(windowLocked(false));
     EXPECT_EQ(pane(), "");
 
     // Even the message box fails, and then the error report's box too.
@@ -387,7 +405,7 @@ TEST_F(Upload, HostFailuresEndTheUploadThroughTheErrorPathAndNeverEscapeTheClick
     h->ui().txtUploadPath.setText("");
     h->dialogue.onBox = [] { throw std::runtime_error("no screen"); };
     EXPECT_NO_THROW(clickStart());
-    EXPECT_TRUE(windowGivenBack());
+    EXPECT_TRUE(windowLocked(false));
     EXPECT_TRUE(Text::startsWith(h->dialogue.shown, "[Kelvane: Error # 7\r\nNo File Selected for Upload]"
                                                       "[Kelvane: Error # 51\r\nUnexpected Error"));
 }
