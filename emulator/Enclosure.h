@@ -45,6 +45,11 @@ struct EnclosureConfig {
     bool ignoreEnterLoader = false;
     int64_t keyPromptDelayUs = 0;    // "key: " comes this much later
     int64_t eraseUs = 400000;        // how long erasing the application block takes
+    // How long the loader sums a received image before its report, and how long a new
+    // application takes to come up after the loader restarts into it: a real device
+    // may take nearly as long as the host waits for either.
+    int64_t sumUs = 100000;
+    int64_t appStartUs = 300000;
     int unsolicitedAtChunk = -1;     // after answering chunk k the loader prints a line of its own
     ChecksumLine checksumLine = ChecksumLine::Normal;
     bool protocolGarbage = false;    // garbage made of the dialogue's own characters (X x > . 0xAE 0xFF)

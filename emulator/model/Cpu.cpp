@@ -9,9 +9,9 @@ namespace {
 constexpr int AppBaud = 9600;
 const int StoredRates[] = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
 
-// How long the firmware is busy, and deaf to the line, while it does these.
+// How long the firmware is busy, and deaf to the line, while it restarts (into its
+// loader; the application takes the configured time).
 constexpr int64_t RestartUs = 300000;
-constexpr int64_t SumUs = 100000;
 // The host writes each chunk in one go, so a pause inside a chunk means it was the
 // short last one. After a full chunk the next follows as soon as the host has seen the
 // acknowledgement; a line quiet this long means there is none, early enough for the
@@ -130,7 +130,7 @@ void Cpu::restart(bool toApp, int64_t atUs) {
     restartToApp_ = toApp;
     pending_ = 0;
     typed_.clear();
-    setTimer(Mode::Restarting, atUs + RestartUs);
+    setTimer(Mode::Restarting, atUs + (toApp && inLoader_ ? config_.appStartUs : RestartUs));
 }
 
 void Cpu::startLoader(int64_t atUs) {
@@ -339,7 +339,7 @@ void Cpu::tick(int64_t atUs) {
             break;
         }
         if (chunkFill_ > 0) acknowledgeChunk(atUs);
-        setTimer(Mode::Summing, std::max(atUs, lastActivityUs_) + SumUs);
+        setTimer(Mode::Summing, std::max(atUs, lastActivityUs_) + config_.sumUs);
         break;
     case Mode::Summing: {
         std::string sum = Enclosure::checksumOf(image_);

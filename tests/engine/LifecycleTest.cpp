@@ -37,7 +37,7 @@ TEST(StartUp, MakerOnlySetFollowsTheStoredRuleThenTheDevelopmentFolder) {
     }
 }
 
-TEST(StartUp, ColourTerminalModeAndPathsSurviveARestartAndOnlyTheVersionIsStoredInNumbers) {
+TEST(StartUp, ColourTerminalModeAndPathsSurviveARestartOnlyTheVersionIsStoredInNumbersAndAFailingStepEndsItQuietly) {
     ProgramRun r;
     r.load();
     r.engine->terminalMode.mnublackwhite_Click();
@@ -58,15 +58,13 @@ TEST(StartUp, ColourTerminalModeAndPathsSurviveARestartAndOnlyTheVersionIsStored
     EXPECT_FALSE(r.port.isOpen());
     r.ui().optHalcyn.select();
     EXPECT_EQ(r.ui().txtUploadPath.text(), "c:\\halcyn.img");
-}
 
-TEST(StartUp, AFailingStepEndsTheStartUpQuietlyWithoutClaimingSuccess) {
+    // Settings that cannot be read end the start-up without claiming success.
     struct Unreadable : MemorySettingsStore {
         std::optional<SettingValue> read(const std::string&, const std::string&) override {
             throw std::runtime_error("settings unreadable");
         }
     } broken;
-    ProgramRun r;
     r.restart(&broken);
     EXPECT_TRUE(r.ui().cboPort.entries().empty());  // the later steps did not run
     EXPECT_EQ(r.dialogue.shown, "");

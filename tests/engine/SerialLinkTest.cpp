@@ -149,8 +149,15 @@ TEST(ErrorReporter, EachFailureHasItsMessageAndExitCodeAndAPortFailureLeavesNoPo
                               "Shut Down the Offending Program\r\n or Change the Com Port Settings";
     // The host's reason follows the fixed lines as a line of its own.
     const std::string reason = "/dev/ttyS1: why";
-    // Number, port, unattended, message, exit code.
-    const std::tuple<int, int16_t, bool, std::string, int> cases[] = {
+    struct Row {
+        int number;
+        int16_t portNumber;
+        bool autoMode;
+        std::string fixedLines;
+        int exitCode;
+        const char* logged = nullptr;  // when the log keeps less than the message
+    };
+    const Row cases[] = {
         {52, 2, false, FileMessage, 7}, {53, 2, false, FileMessage, 7}, {75, 2, false, FileMessage, 7},
         {76, 2, false, FileMessage, 7}, {53, 2, true, FileMessage, 7},  // an unattended run only logs it
         {8002, 1, false, noCom + "1  Found, \r\nTry setting to Com 2", 3},
@@ -158,30 +165,23 @@ TEST(ErrorReporter, EachFailureHasItsMessageAndExitCodeAndAPortFailureLeavesNoPo
         {8002, 3, false, noCom + "3 Found, \r\nTry setting to another Port", 3},
         {8002, 0, false, "", 3},  // no port at all: no message, yet no port either
         {8005, 2, false, inUse, 3},
+        // Any other failure is unexpected; the manual log keeps its first line only.
+        {380, 2, false, "Error # 380\r\nUnexpected Error", 6, "Error # 380"},
+        {-2147467259, 2, true, "Error # -2147467259\r\nUnexpected Error", 6},
     };
-    for (const auto& [number, portNumber, autoMode, fixedLines, exitCode] : cases) {
-        SCOPED_TRACE(std::to_string(number) + " on " + std::to_string(portNumber));
-        Reported r(number, portNumber, autoMode, reason);
-        const std::string message = fixedLines.empty() ? "" : fixedLines + "\r\n" + reason;
-        const bool shown = !autoMode && !message.empty();
+    for (const Row& row : cases) {
+        SCOPED_TRACE(std::to_string(row.number) + " on " + std::to_string(row.portNumber));
+        Reported r(row.number, row.portNumber, row.autoMode, reason);
+        const std::string message = row.fixedLines.empty() ? "" : row.fixedLines + "\r\n" + reason;
+        const std::string logged = row.logged ? row.logged : message;
+        const bool shown = !row.autoMode && !message.empty();
         EXPECT_EQ(r.outcome(), (shown ? "[Kelvane: " + message + "]" : "") + " log:" +
-                                   (message.empty() ? "" : "\r\n" + message) + " exit:" + std::to_string(exitCode));
+                                   (logged.empty() ? "" : "\r\n" + logged) + " exit:" + std::to_string(row.exitCode));
         EXPECT_EQ(r.codeAtBox, shown ? 0 : -1);  // the exit code changes only after the box
         // A port failure leaves no port: "None", in the no-port look, closed.
         EXPECT_EQ(r.ui().cboPort.text() + (r.ui().cboPort.look() == Look::NoPort ? " look" : "") +
-                      (r.port.isOpen() ? " open" : ""), exitCode == 3 ? "None look" : "Com 2 open");
+                      (r.port.isOpen() ? " open" : ""), row.exitCode == 3 ? "None look" : "Com 2 open");
     }
-}
-
-TEST(ErrorReporter, OtherFailuresAreUnexpectedWithTheHostsReasonBelow) {
-    Reported manual(380, 2);
-    // The manual log keeps the first line only, and the port is kept.
-    EXPECT_EQ(manual.outcome(), "[Kelvane: Error # 380\r\nUnexpected Error] log:\r\nError # 380 exit:6");
-    EXPECT_EQ(manual.ui().cboPort.text(), "Com 2");
-    EXPECT_EQ(Reported(70, 2, false, "/dev/ttyUSB0: Permission denied").dialogue.shown,
-              "[Kelvane: Error # 70\r\nUnexpected Error\r\n/dev/ttyUSB0: Permission denied]");
-    EXPECT_EQ(Reported(-2147467259, 2, true, "gone").outcome(),
-              " log:\r\nError # -2147467259\r\nUnexpected Error\r\ngone exit:6");
 }
 
 }  // namespace

@@ -24,11 +24,15 @@ struct Upload : ::testing::Test {
     // each with unanswered probes and key challenges between, then the loader's stages.
     static constexpr int64_t LongestRunUs = 400000000;
 
-    // An unattended run: "<image> -auto -s1 -o <log>" and the options given.
-    int unattended(EnclosureConfig config, const std::string& options = {}) {
-        h = std::make_unique<EngineHarness>(config, ImagePath + " -auto -s1 -o " + LogPath + options);
+    // The program started up on the enclosure, the image in place.
+    void load(EnclosureConfig config, const std::string& commandLine = {}) {
+        h = std::make_unique<EngineHarness>(config, commandLine);
         h->files.put(ImagePath, image);
         h->engine->lifecycle.Form_Load();
+    }
+    // An unattended run: "<image> -auto -s1 -o <log>" and the options given.
+    int unattended(EnclosureConfig config, const std::string& options = {}) {
+        load(config, ImagePath + " -auto -s1 -o " + LogPath + options);
         // A run that overstays is stopped, so that a test of it still ends.
         overstayed = false;
         h->host.after(LongestRunUs, [this] {
@@ -41,9 +45,7 @@ struct Upload : ::testing::Test {
     }
     // The window of an interactive run on Com 1, ready for a click on Start Upload.
     void interactive(EnclosureConfig config) {
-        h = std::make_unique<EngineHarness>(config);
-        h->files.put(ImagePath, image);
-        h->engine->lifecycle.Form_Load();
+        load(config);
         h->ui().txtUploadPath.setText(ImagePath);
     }
     void clickStart() { h->engine->upload.cmdStartUploadButton_Click(); }
@@ -65,7 +67,16 @@ struct Upload : ::testing::Test {
         const auto at = h->sent().rfind(image.substr(image.size() - 200));
         return at == std::string::npos ? "(no image)" : h->sent().substr(at + 200);
     }
-    bool windowGivenBack() { return h->ui().cmdStartUploadButton.enabled() && !h->st().uploadBusy; }
+    // Whether every control an upload locks is locked, or every one free.
+    bool windowLocked(bool locked) {
+        Controls& ui = h->ui();
+        const Control* const lockable[] = {&ui.cmdStartUploadButton, &ui.cboPort,    &ui.cboBaud,    &ui.cmdBrowseButton,
+                                           &ui.mnuOptions,           &ui.optTarsel16, &ui.optR65500, &ui.optHalcyn,
+                                           &ui.optTessin,            &ui.optVarda,   &ui.chkRestarttoApp};
+        for (const Control* c : lockable)
+            if (c->enabled() == locked) return false;
+        return ui.txtUploadPath.locked() == locked && h->st().uploadBusy == locked;
+    }
 };
 
 EnclosureConfig loaderAt(int baud, EnclosureConfig::Challenge challenge = EnclosureConfig::Challenge::None) {
@@ -82,15 +93,20 @@ const EnclosureConfig Silent = enclosure([](auto& c) { c.silent = true; });
 // --- Whole uploads and their verdicts -------------------------------------------------
 
 TEST_F(Upload, FromTheApplicationTheLoaderIsEnteredMovedTo57600AndSetBackAfterwards) {
-    // Options, and what follows the image: the rate found, or given with -b, restored
-    // with a CR alone unless it is 57600, then the CPU restarted unless -noreboot.
-    const std::pair<const char*, const char*> cases[] = {
-        {"", "Sy9600\rb"}, {" -b19200", "Sy19200\rb"}, {" -b57600 -noreboot", ""}};
-    for (const auto& [options, after] : cases) {
-        SCOPED_TRACE(options);
-        EXPECT_EQ(unattended(EchoingApp, options), 0) << log();
+    // Options, the device, and what follows the image: the rate found, or given with -b,
+    // restored with a CR alone unless it is 57600, then the CPU restarted unless -noreboot.
+    const std::tuple<const char*, EnclosureConfig, const char*> cases[] = {
+        {"", EchoingApp, "Sy9600\rb"}, {" -b19200", EchoingApp, "Sy19200\rb"}, {" -b57600 -noreboot", EchoingApp, ""},
+        // A device that sums the image, or starts its new application, within the last
+        // second of the program's wait for it (whole seconds from a rounded mark).
+        {"", enclosure([](auto& c) { c = EchoingApp; c.sumUs = 2000000; }), "Sy9600\rb"},
+        {"", enclosure([](auto& c) { c = EchoingApp; c.appStartUs = 9900000; }), "Sy9600\rb"},
+    };
+    for (const auto& [options, config, after] : cases) {
+        SCOPED_TRACE(std::string(options) + " " + std::to_string(config.sumUs + config.appStartUs));
+        EXPECT_EQ(unattended(config, options), 0) << log();
         // Every wait ended at its answer: the whole run takes seconds, not a timeout's length.
-        EXPECT_LT(tookUs, 8000000);
+        EXPECT_LT(tookUs, 8000000 + config.sumUs + config.appStartUs);
         EXPECT_TRUE(h->device.receivedImage() == image);
         // An unattended run tells its result to the log only, and writes the log once.
         EXPECT_TRUE(logHas("appExitCode # 0\r\nUpload Successful!")) << log();
@@ -102,8 +118,10 @@ TEST_F(Upload, FromTheApplicationTheLoaderIsEnteredMovedTo57600AndSetBackAfterwa
         // The restarted application talks at 9600 again, and so does the port.
         const bool restarted = *after != '\0';
         EXPECT_EQ(h->device.inLoader(), !restarted);
+        // The run ends once the new application has said it is ready.
+        EXPECT_EQ(logHas("\r\nReady\r\n"), restarted) << log();
         EXPECT_EQ(h->device.deviceBaud() + h->port.baud(), restarted ? 2 * 9600 : 2 * 57600);
-        EXPECT_TRUE(windowGivenBack());
+        EXPECT_TRUE(windowLocked(false));
     }
 }
 
@@ -112,6 +130,9 @@ TEST_F(Upload, TheChecksumVerdictIsAnExactComparisonAndNothingReturnedPassesOnly
     const EnclosureConfig wrong = enclosure([](auto& c) { c = EchoingApp; c.wrongChecksum = true; });
     const EnclosureConfig mute =
         enclosure([](auto& c) { c = LoaderAt57600; c.checksumLine = EnclosureConfig::ChecksumLine::Missing; });
+    const EnclosureConfig cut = enclosure([](auto& c) { c = LoaderAt57600; c.disconnectAfterBytes = 2900; });
+    const EnclosureConfig unanswered = enclosure([](auto& c) { c = LoaderAt57600; c.dropAckAtChunk = 2; });
+    const std::string commFailed = "\r\nError # 6\r\nSerial Communications Error";
     const std::string declaring = image, none = makeSampleImage(3000, false, false);
     const std::string expected = Enclosure::checksumOf(declaring);
     // The same checksum in other letter case is another checksum.
@@ -127,12 +148,18 @@ TEST_F(Upload, TheChecksumVerdictIsAnExactComparisonAndNothingReturnedPassesOnly
         {lowered, EchoingApp, 2, "\r\nError # 2\r\nChecksum Mismatch", "X"},
         {none, wrong, 0, "Upload Successful!", "Sy9600\rb"},
         {declaring, mute, 2, "Expected checksum: " + expected + "\r\nReturned checksum: \r\n", "X"},
+        // The loader stops answering near the end: with no checksum expected, only the
+        // acknowledgements tell that it holds part of the image; nothing follows the last
+        // chunk but the abort's prod.
+        {none, cut, 6, commFailed, "X"},
+        {none, unanswered, 6, commFailed, "X"},
         {none, mute, 6, "", "b"},
     };
     for (const auto& [file, config, code, held, after] : cases) {
         image = file;
         EXPECT_EQ(unattended(config), code);
         EXPECT_TRUE(logHas(held)) << log();
+        EXPECT_EQ(logHas("Upload Successful!"), code == 0) << log();
         EXPECT_TRUE(!config.wrongChecksum || code != 2 ||
                     logHas("\r\nReturned checksum: " + h->device.reportedChecksum() + "\r\n\r\nUpload Aborted"));
         EXPECT_EQ(sentAfterImage(), after);
@@ -140,26 +167,9 @@ TEST_F(Upload, TheChecksumVerdictIsAnExactComparisonAndNothingReturnedPassesOnly
         EXPECT_EQ(count(log(), "AppCode Upload Done:"), 1u) << log();
     }
     // Nothing returned and nothing expected: neither verdict, but a beep.
-    EXPECT_FALSE(logHas("Upload Successful!") || logHas("Error # ")) << log();
+    EXPECT_FALSE(logHas("Error # ")) << log();
     EXPECT_EQ(h->host.beeps, 1);
     EXPECT_EQ(h->sent().rfind("X\r\nX\r\nxpy", 0), 0u) << h->sent();
-}
-
-TEST_F(Upload, ALoaderThatStopsAnsweringNearTheEndFailsTheLineEvenWithNoChecksumExpected) {
-    // The image has no checksum field, so any report would pass: only the
-    // acknowledgements tell that the device holds part of it.
-    image = makeSampleImage(3000, false, false);
-    const EnclosureConfig cases[] = {
-        enclosure([](auto& c) { c = LoaderAt57600; c.disconnectAfterBytes = 2900; }),
-        enclosure([](auto& c) { c = LoaderAt57600; c.dropAckAtChunk = 2; }),
-    };
-    for (const EnclosureConfig& config : cases) {
-        EXPECT_EQ(unattended(config), 6);
-        EXPECT_TRUE(logHas("\r\nError # 6\r\nSerial Communications Error")) << log();
-        EXPECT_FALSE(logHas("Upload Successful!")) << log();
-        // Nothing follows the last chunk but the abort's prod.
-        EXPECT_EQ(sentAfterImage(), "X");
-    }
 }
 
 TEST_F(Upload, TheManualViewSendsTheImageToTheLoaderAsPreparedAndRestoresAnEmptyRate) {
@@ -252,92 +262,90 @@ TEST(CpuDetection, APromptBelow57600OrAnAnsweredChallengeMeansALoaderToBeMoved) 
     }
 }
 
-TEST(IosEntry, TheRestartByteEndsTheWaitWhenTheLoaderItselfCannotBeUnderstood) {
+TEST(IosEntry, TheWaitForTheLoaderEndsAtTheRestartByteAStopOrItsLimit) {
     // The loader comes up at 57600 while the port listens at 9600: only the byte the CPU
-    // sends as it resets can be read.
-    for (bool restartByte : {true, false}) {
+    // sends as it resets can be read. Each end is followed by the half-second settling
+    // delay. The restart byte, a stop at 2 s, how long entering the loader takes.
+    const std::tuple<bool, bool, int64_t> cases[] = {{true, false, 510000}, {false, false, 10510000}, {false, true, 2500000}};
+    for (const auto& [restartByte, stop, took] : cases) {
+        SCOPED_TRACE(std::to_string(restartByte) + std::to_string(stop));
         EngineHarness h(
             enclosure([&](auto& c) { c.appPrompt = false; c.loaderBaud = 57600; c.sendFFOnRestart = restartByte; }));
         h.startUpload();
-        const int64_t took = h.tookUs([&] { h.engine->iosEntry.EnterIos(); });
+        if (stop) h.host.after(2000000, [&] { h.engine->stopAbort.cmdStopUploadButton_Click(); });
+        EXPECT_NEAR(h.tookUs([&] { h.engine->iosEntry.EnterIos(); }), took, 20000);
         EXPECT_EQ(h.st().receiveBuffer.find('\xFF') != std::string::npos, restartByte);
-        EXPECT_EQ(took < 2000000, restartByte);
-        EXPECT_EQ(took >= 9500000, !restartByte);
+        EXPECT_EQ(h.sent(), "~ios!");
     }
-}
-
-TEST(IosEntry, AStopEndsTheWaitForTheLoader) {
-    EngineHarness h(enclosure([](auto& c) { c.silent = true; }));
-    h.startUpload();
-    h.host.after(2000000, [&] { h.engine->stopAbort.cmdStopUploadButton_Click(); });
-    // The stop, then the half-second settling delay.
-    EXPECT_NEAR(h.tookUs([&] { h.engine->iosEntry.EnterIos(); }), 2500000, 20000);
-    EXPECT_EQ(h.sent(), "~ios!");
 }
 
 // --- Files -------------------------------------------------------------------------------
 
-TEST_F(Upload, FileProblemsEndTheRunWithTheirOwnCodesBeforeAnyDialogue) {
-    interactive({});
-    h->ui().txtUploadPath.setText("");
-    clickStart();
-    EXPECT_EQ(h->outcome(), "[Kelvane: Error # 7\r\nNo File Selected for Upload] log: exit:7");
-    EXPECT_TRUE(windowGivenBack());
-
-    interactive({});
-    h->files.files.clear();
-    clickStart();
-    EXPECT_TRUE(Text::endsWith(h->outcome(), "Path Information \r\nfile not found][Kelvane: Upload Aborted] log: exit:7"))
-        << h->outcome();
-    EXPECT_FALSE(h->st().stopRequested);
-    EXPECT_EQ(h->sent(), "X");  // only the abort's prod
+TEST_F(Upload, FileAndHostProblemsEndTheRunWithTheirOwnCodesAndNeverEscapeTheClick) {
+    const std::string noFile = "[Kelvane: Error # 7\r\nNo File Selected for Upload]";
+    // The problem, the start of what the user and a script are told, the exit code and
+    // what reached the line.
+    const std::tuple<std::function<void()>, std::string, int, const char*> cases[] = {
+        {[&] { h->ui().txtUploadPath.setText(""); }, noFile + " log: exit:7", 7, ""},
+        {[&] { h->files.files.clear(); },
+         "[Kelvane: Error # 7\r\nFile Not found\r\nCheck File to Upload\r\nPath Information \r\nfile not found]"
+         "[Kelvane: Upload Aborted] log: exit:7",
+         7, "X"},  // only the abort's prod
+        {[&] { h->port.busyPorts.insert(1); }, "[Kelvane: Error # 3\r\nThe Serial port is in use", 3, nullptr},
+        // Even the message box fails, and then the error report's box too.
+        {[&] {
+             h->ui().txtUploadPath.setText("");
+             h->dialogue.onBox = [] { throw std::runtime_error("no screen"); };
+         },
+         noFile + "[Kelvane: Error # 51\r\nUnexpected Error", 7, ""},
+    };
+    for (const auto& [problem, outcome, code, sent] : cases) {
+        interactive({});
+        problem();
+        EXPECT_NO_THROW(clickStart());
+        EXPECT_TRUE(Text::startsWith(h->outcome(), outcome)) << h->outcome();
+        EXPECT_EQ(h->st().appExitCode, code);
+        EXPECT_TRUE(!sent || h->sent() == sent) << h->sent();
+        EXPECT_EQ(pane(), "");
+        EXPECT_FALSE(h->st().stopRequested);
+        EXPECT_TRUE(windowLocked(false));
+    }
 }
 
 // --- Stopping ---------------------------------------------------------------------------
 
-TEST_F(Upload, AStopDuringTheUnlockStillCallsTheTransferWhichSendsNothing) {
-    interactive(EchoingApp);
-    when([&] { return pane().find("uploading app code") != std::string::npos; },
-         [&] { h->engine->stopAbort.cmdStopUploadButton_Click(); });
-    h->st().outputToFile = true;
-    h->st().outputFile = LogPath;
-    clickStart();
-    EXPECT_EQ(h->sent().find(image.substr(0, 100)), std::string::npos);
-    EXPECT_EQ(h->st().appExitCode, 6);
-    EXPECT_EQ(h->dialogue.shown, "[Kelvane: Upload Aborted]");
-    EXPECT_TRUE(logHas("\r\nUpload Aborted")) << log();
-    EXPECT_EQ(pane() + h->st().receiveBuffer, "");
-    EXPECT_FALSE(h->st().stopRequested);
-    // The recovery the stop armed is disarmed by the upload's end.
-    EXPECT_FALSE(h->host.timerRunning(TimerId::Timer1));
-    EXPECT_TRUE(windowGivenBack());
-}
-
-TEST_F(Upload, ExitDuringTheTransferStopsAfterItAndThenEndsTheProgram) {
+TEST_F(Upload, AStopOrAnExitEndsTheUploadAtItsNextStepAndGivesTheWindowBackOrEndsTheProgram) {
+    // A stop during the unlock: the transfer is still called but sends nothing. An exit
+    // during the transfer: it stops after the chunk in flight.
     image = makeSampleImage(6000, true, false);
-    interactive(EchoingApp);
-    when([&] { return h->ui().ProgressBar1.value() > 0; }, [&] { h->engine->lifecycle.cmdExitButton_Click(); });
-    clickStart();
-    EXPECT_LT(h->device.receivedImage().size(), image.size());
-    EXPECT_EQ(h->ui().ProgressBar1.value(), 0);
-    EXPECT_FALSE(h->st().transferActive);
-    EXPECT_EQ(h->dialogue.shown, "[Kelvane: Upload Aborted]");
-    EXPECT_EQ(h->host.exitCodes, std::vector<int>{6});
-}
-
-TEST(UploadWindow, IsLockedForTheUploadAndGivenBackWhole) {
-    EngineHarness h;
-    h.startUpload();
-    Controls& ui = h.ui();
-    const Control* const locked[] = {&ui.cmdStartUploadButton, &ui.cboPort,    &ui.cboBaud,    &ui.cmdBrowseButton,
-                                     &ui.mnuOptions,           &ui.optTarsel16, &ui.optR65500, &ui.optHalcyn,
-                                     &ui.optTessin,            &ui.optVarda,   &ui.chkRestarttoApp};
-    for (const Control* c : locked) EXPECT_FALSE(c->enabled()) << c->name();
-    EXPECT_TRUE(ui.txtUploadPath.locked() && h.st().uploadBusy);
-    h.engine->stopAbort.UnlockControls();
-    for (const Control* c : locked) EXPECT_TRUE(c->enabled()) << c->name();
-    EXPECT_FALSE(ui.txtUploadPath.locked() || h.st().uploadBusy);
-    EXPECT_TRUE(h.port.isOpen());  // the terminal, on, still wants it
+    for (bool exit : {false, true}) {
+        SCOPED_TRACE(exit ? "exit" : "stop");
+        interactive(EchoingApp);
+        h->st().outputToFile = true;
+        h->st().outputFile = LogPath;
+        bool lockedThen = false;
+        when([&] { return exit ? h->ui().ProgressBar1.value() > 0 : pane().find("uploading app code") != std::string::npos; },
+             [&] {
+                 lockedThen = windowLocked(true);
+                 if (exit) h->engine->lifecycle.cmdExitButton_Click();
+                 else h->engine->stopAbort.cmdStopUploadButton_Click();
+             });
+        clickStart();
+        EXPECT_TRUE(lockedThen);
+        EXPECT_EQ(h->sent().find(image.substr(0, 100)) != std::string::npos, exit);
+        EXPECT_LT(h->device.receivedImage().size(), image.size());
+        EXPECT_EQ(h->dialogue.shown, "[Kelvane: Upload Aborted]");
+        EXPECT_EQ(h->st().appExitCode, 6);
+        EXPECT_EQ(h->host.exitCodes, exit ? std::vector<int>{6} : std::vector<int>{});
+        EXPECT_TRUE(logHas("\r\nUpload Aborted")) << log();
+        EXPECT_EQ(pane() + h->st().receiveBuffer, "");
+        EXPECT_FALSE(h->st().stopRequested || h->st().transferActive);
+        EXPECT_EQ(h->ui().ProgressBar1.value(), 0);
+        // The recovery the stop armed is disarmed by the upload's end.
+        EXPECT_FALSE(h->host.timerRunning(TimerId::Timer1));
+        EXPECT_TRUE(windowLocked(false));
+        EXPECT_EQ(h->port.isOpen(), !exit);  // the terminal, on, still wants it
+    }
 }
 
 // --- Every fault the device can play ------------------------------------------------------
@@ -369,27 +377,6 @@ TEST_F(Upload, EveryDeviceFaultAloneOrWithAnotherEndsTheRunWithADocumentedCodeWi
             EXPECT_EQ(documented.count(code), 1u) << code;
             EXPECT_FALSE(overstayed);
         }
-}
-
-// --- Failures that are not the device's ---------------------------------------------------
-
-TEST_F(Upload, HostFailuresEndTheUploadThroughTheErrorPathAndNeverEscapeTheClick) {
-    interactive({});
-    h->port.busyPorts.insert(1);
-    clickStart();
-    EXPECT_EQ(h->st().appExitCode, 3);
-    EXPECT_NE(h->dialogue.shown.find("The Serial port is in use"), std::string::npos);
-    EXPECT_TRUE(windowGivenBack());
-    EXPECT_EQ(pane(), "");
-
-    // Even the message box fails, and then the error report's box too.
-    interactive({});
-    h->ui().txtUploadPath.setText("");
-    h->dialogue.onBox = [] { throw std::runtime_error("no screen"); };
-    EXPECT_NO_THROW(clickStart());
-    EXPECT_TRUE(windowGivenBack());
-    EXPECT_TRUE(Text::startsWith(h->dialogue.shown, "[Kelvane: Error # 7\r\nNo File Selected for Upload]"
-                                                      "[Kelvane: Error # 51\r\nUnexpected Error"));
 }
 
 }  // namespace
