@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <unistd.h>
+#include <sys/resource.h>
 
 #include "HostTest.h"
 #include "MemorySettingsStore.h"
@@ -10,6 +10,13 @@
 
 namespace fs = std::filesystem;
 const std::string DrivesKey = "Software\\ZQ Technologies\\Utility\\Kelvane\\Drives";
+
+// The most memory this process has held so far, in KiB.
+long peakMemoryKiB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
 
 struct QtFileSystemTest : ::testing::Test {
     TemporaryHome home;
@@ -89,13 +96,18 @@ TEST_F(QtFileSystemTest, FailuresGetTheNumbersTheProgramReports) {
     EXPECT_EQ(errorOf([&] { files.createFolder("c:\\a\\b"); }), ErrorNumber::PathNotFound);
     EXPECT_EQ(errorOf([&] { files.createFolder("c:\\folder\\file.txt"); }), ErrorNumber::PathFileAccess);
 
+    // Refused before it is read: read whole, it would take its size in memory.
+    fs::resize_file(make("home/huge.img"), 256 * 1024 * 1024 + 1);
+    const long peak = peakMemoryKiB();
+    EXPECT_EQ(errorOf([&] { files.readAll("c:\\huge.img"); }), ErrorNumber::OutOfMemory);
+    EXPECT_LT(peakMemoryKiB() - peak, 64 * 1024);
+
     const std::string longName = "c:\\" + std::string(300, 'n') + "\\" + std::string(100000, 'q');
     EXPECT_EQ(files.lookup(longName), "");
     EXPECT_NE(errorOf([&] { files.writeAll(longName, "x"); }), 0);
 
-    if (geteuid() != 0) {  // permissions do not bind the superuser
-        fs::permissions(make("home/locked.txt"), fs::perms::none);
-        EXPECT_EQ(errorOf([&] { files.readAll("c:\\locked.txt"); }), ErrorNumber::PathFileAccess);
-        EXPECT_EQ(errorOf([&] { files.writeAll("c:\\locked.txt", "x"); }), ErrorNumber::PathFileAccess);
-    }
+    fs::permissions(make("home/locked.txt"), fs::perms::none);
+    Unprivileged nobody;
+    EXPECT_EQ(errorOf([&] { files.readAll("c:\\locked.txt"); }), ErrorNumber::PathFileAccess);
+    EXPECT_EQ(errorOf([&] { files.writeAll("c:\\locked.txt", "x"); }), ErrorNumber::PathFileAccess);
 }
