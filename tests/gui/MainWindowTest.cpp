@@ -84,7 +84,7 @@ TEST(MainWindow, TabMovesThroughTheVisibleControlsInTheTableOrder) {
                                   "txtTerminal", "cmdExitButton"}));
 }
 
-TEST(MainWindow, EnterPressesTheFocusedButton) {
+TEST(MainWindow, EnterPressesTheFocusedButtonAndSelectorsAndThePathBoxTakeTypingThroughTheEngine) {
     GuiHarness g;
     auto* stop = g.find<QAbstractButton>("cmdStopUploadButton");
     for (const auto& [key, modifiers] :
@@ -94,10 +94,7 @@ TEST(MainWindow, EnterPressesTheFocusedButton) {
         QTest::keyClick(stop, key, modifiers);
         EXPECT_TRUE(g.host.timerRunning(TimerId::Timer1)) << key;  // the Stop button's recovery
     }
-}
 
-TEST(MainWindow, SelectorsAndThePathBoxTakeTypingAndChoicesThroughTheEngine) {
-    GuiHarness g;
     auto* ports = g.find<QComboBox>("cboPort");
     ASSERT_EQ(ports->count(), 10);
     QTest::keyClicks(ports->lineEdit(), "com 3");  // no entry: replaced at once
