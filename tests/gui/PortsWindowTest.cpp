@@ -16,16 +16,21 @@ const std::string PortsKey = "Software\\ZQ Technologies\\Utility\\Kelvane\\Ports
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
-// The window over a machine with one adapter that has a stable name; Com 5 is given
-// by the environment.
+// The window over a machine with two adapters, one with a stable name and one without;
+// at first only the first is plugged in. Com 5 is given by the environment. Device nodes
+// are plain files here, and stable names links to them.
 struct PortsWindowTest : ::testing::Test {
     PortsWindowTest() {
         for (int n = 1; n <= 9; ++n) home.unset(("KELVANE_COM" + std::to_string(n)).c_str());
         home.set("KELVANE_COM5", "/dev/ttyKelvaneNone");
-        WriteFile(home.file("ttyUSB0"), "");
-        std::filesystem::create_symlink(home.file("ttyUSB0"), home.file("usb-FTDI_A10K-port0"));
-        g.devices = {{q(home.file("ttyUSB0")), "FT232R USB UART", "FTDI", "A10K", 0x0403, 0x6001,
-                      q(home.file("usb-FTDI_A10K-port0"))}};
+        std::filesystem::create_directories(home.file("by-id"));
+        for (const char* node : {"ttyUSB0", "ttyACM0"}) WriteFile(home.file(node), "");
+        std::filesystem::create_symlink("../ttyUSB0", home.file("by-id/usb-FTDI_A10K-port0"));
+        adapters = ComPortMapping::withStableNames({{q(home.file("ttyUSB0")), "FT232R USB UART", "FTDI", "A10K",
+                                                     0x0403, 0x6001, {}},
+                                                    {q(home.file("ttyACM0")), {}, {}, {}, {}, {}, {}}},
+                                                   q(home.file("by-id")));
+        g.devices = {adapters[0]};
     }
     // Opens the window from the Options menu, and keeps it open: the harness closes
     // every modal window at once.
@@ -42,12 +47,12 @@ struct PortsWindowTest : ::testing::Test {
 
     TemporaryHome home;
     GuiHarness g;
+    QList<SerialDevice> adapters;
+    const QString stableName = q(home.file("by-id/usb-FTDI_A10K-port0"));
 };
 
 TEST_F(PortsWindowTest, UnderOptionsAssignsAPresentDeviceByItsStableNameClearsItAndTheSelectorsToolTipsFollow) {
-    QStringList items;  // a new item after the menu's own
-    for (QAction* a : g.find<QMenu>("mnuOptions")->actions()) items << a->objectName();
-    EXPECT_EQ(items, QStringList({"mnuMode", "mnuTerminalOptions", "mnuSerialPorts"}));
+    EXPECT_EQ(g.find<QMenu>("mnuOptions")->actions().last(), g.action("mnuSerialPorts"));  // after the menu's own
     ASSERT_TRUE(g.port.isOpen());  // the terminal is on
     const int opensBefore = g.port.opens;
     PortsWindow* w = open();
@@ -68,18 +73,33 @@ TEST_F(PortsWindowTest, UnderOptionsAssignsAPresentDeviceByItsStableNameClearsIt
     ports->selectRow(0);
     devices->selectRow(0);
     click(w, "cmdAssign");
-    EXPECT_EQ(g.store.text(PortsKey, "Com1"), home.file("usb-FTDI_A10K-port0"));
-    EXPECT_EQ(ports->item(0, 1)->text(), q(home.file("usb-FTDI_A10K-port0")));
+    EXPECT_EQ(g.store.text(PortsKey, "Com1"), stableName.toStdString());
+    EXPECT_EQ(ports->item(0, 1)->text(), stableName);
     EXPECT_EQ(ports->item(0, 3)->text(), "FT232R USB UART, FTDI, serial number A10K");
-    EXPECT_TRUE(portToolTip(1).contains("FT232R USB UART")) << portToolTip(1).toStdString();
+    // The stable name leads to the listed node, so the adapter is recognised behind it.
+    EXPECT_EQ(portToolTip(1),
+              stableName + " (" + q(home.file("ttyUSB0")) + "): FT232R USB UART, FTDI, serial number A10K");
     // The open port moved to its new device at once.
     EXPECT_GT(g.port.opens, opensBefore);
     EXPECT_TRUE(g.port.isOpen());
 
-    // A device plugged in while the window is open shows after a refresh.
-    g.devices.append({"/dev/ttyACM0", "CDC", {}, {}, {}, {}, {}});
+    // A device plugged in while the window is open shows after a refresh; without a
+    // stable name it is stored by its node.
+    g.devices = adapters;
     click(w, "cmdRefresh");
-    EXPECT_EQ(devices->rowCount(), 2);
+    ASSERT_EQ(devices->rowCount(), 2);
+    ports->selectRow(3);
+    devices->selectRow(1);
+    click(w, "cmdAssign");
+    EXPECT_EQ(g.store.text(PortsKey, "Com4"), home.file("ttyACM0"));
+    EXPECT_EQ(ports->item(3, 3)->text(), "present");
+    // Unplugged: its node goes, though the list still names it.
+    std::filesystem::remove(home.file("ttyACM0"));
+    click(w, "cmdRefresh");
+    EXPECT_EQ(ports->item(3, 3)->text(), "not present");
+    // What the environment decides is not changed here.
+    EXPECT_FALSE(g.ports.assign(5, adapters[0]));
+    EXPECT_FALSE(g.ports.clear(5));
 
     ports->selectRow(0);
     click(w, "cmdClear");

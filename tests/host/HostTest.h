@@ -1,7 +1,10 @@
 #pragma once
 
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <cstdlib>
 #include <string>
 #include <utility>
 
@@ -32,6 +35,18 @@ template <class Call>
 int errorOf(Call&& call) {
     return failureOf(call).first;
 }
+
+// Root may do anything: while one of these lives, the process runs as nobody, and its
+// saved id lets it become root again afterwards.
+struct Unprivileged {
+    const bool root = ::geteuid() == 0;
+    Unprivileged() {
+        if (root && (::setresgid(65534, 65534, 0) != 0 || ::setresuid(65534, 65534, 0) != 0)) std::abort();
+    }
+    ~Unprivileged() {
+        if (root && (::setresuid(0, 0, 0) != 0 || ::setresgid(0, 0, 0) != 0)) std::abort();
+    }
+};
 
 // Yields until done holds, or a generous bound passes (so a fault fails, not hangs).
 template <class Done>
