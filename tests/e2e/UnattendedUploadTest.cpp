@@ -9,7 +9,6 @@
 
 #include "Pty.h"
 #include "UnattendedRun.h"
-#include "app/Text.h"
 
 namespace {
 
@@ -34,68 +33,57 @@ TEST(UnattendedUpload, EachRunEndsInTimeWithTheCodeAndLogThatFitWhatTheDeviceRec
     struct Row {
         const char* name;
         Args image;  // make-image's switches
-        Args sim, options;
+        Args sim;
         int exitCode;
         std::vector<std::string> logged, notLogged;  // each logged once
         Received received;
         std::string sentAfterChecksum = {};  // when given
         int seconds = 90;                    // the longest the dialogue's waits allow
-        bool checksumInLowerCase = false;    // on the command line
     };
     const Args image = {"--size", "3000"};
     const Row rows[] = {
         // The loader is set back to the rate it was found at, then restarted.
-        {"from the application at 9600", {"--size", "6000"}, {"--app-echo", "--key-on-ey", "--key-on-py"}, {}, 0,
+        {"from the application at 9600", {"--size", "6000"}, {"--app-echo", "--key-on-ey", "--key-on-py"}, 0,
          {"AppCode Upload Started: ", "AppCode Upload Done:", Success}, {}, Whole, "Sy9600\\rb"},
-        {"from the loader at 57600, every byte value", {"--size", "3000", "--all-bytes"}, Loader57600, {}, 0,
+        {"from the loader at 57600, every byte value", {"--size", "3000", "--all-bytes"}, Loader57600, 0,
          {Success}, {}, Whole, "b"},
-        {"the device disputes the checksum", image, with(Loader57600, {"--wrong-checksum"}), {}, 2,
+        {"the device disputes the checksum", image, with(Loader57600, {"--wrong-checksum"}), 2,
          {"Error # 2\r\nChecksum Mismatch\r\nExpected checksum: ", "Upload Aborted"}, {}, Whole},
-        {"a silent device", image, {"--silent"}, {}, 6, {CommFailed}, {"Upload Aborted"}, None},
+        {"a silent device", image, {"--silent"}, 6, {CommFailed}, {"Upload Aborted"}, None},
         // The port is gone when the run opens it again: missing, or still being torn down.
         {"a line that goes away in mid-transfer", {"--size", "6000"}, with(Loader57600, {"--disconnect-after", "3000"}),
-         {}, 3, {CommFailed}, {"Upload Successful!"}, Part},
+         3, {CommFailed}, {"Upload Successful!"}, Part},
         // Five rounds of a probe (2.5 s) and "~ios!" (10.5 s for the loader, 0.5 s to
         // settle), then the probe that finds the application again.
         {"an application that never enters its loader", image, {"--app-echo", "--ignore-ios", "--ff-on-restart"},
-         {}, 6, {"\r\nThe CPU did not enter its loader (IOS) after 5 \"~ios!\"", CommFailed}, {"Upload Aborted"}, None,
+         6, {"\r\nThe CPU did not enter its loader (IOS) after 5 \"~ios!\"", CommFailed}, {"Upload Aborted"}, None,
          "", 5 * 14 + 3},
         // Two probes, unlock and erase (16 s), three chunks, the wait for ">" (3.5 s).
-        {"a checksum report that floods the line", image, with(Loader57600, {"--flood", "2000000"}), {}, 2,
+        {"a checksum report that floods the line", image, with(Loader57600, {"--flood", "2000000"}), 2,
          {Mismatch, "Returned checksum: \r\n", "Upload Aborted"}, {}, Whole, "", 5 + 16 + 9 + 4},
         // The device stops answering at the fourth of five chunks and reports what it
         // has; nothing more of the image may reach its prompt.
         {"no acknowledgement near the end", {"--size", "5026", "--no-checksum"}, with(Loader57600, {"--drop-ack", "3"}),
-         {}, 6, {CommFailed}, {"Upload Successful!"}, Part, "X", 5 + 16 + 15},
-        {"the command line's checksum in lower case", image, Loader57600, {}, 0, {Success}, {}, Whole, "b",
-         5 + 16 + 9 + 4 + 12, true},
+         6, {CommFailed}, {"Upload Successful!"}, Part, "X", 5 + 16 + 15},
         // Every acknowledgement and prompt read one character at a time, the key
         // exchanges and the move to 57600 too.
-        {"answers one character at a time", image, {"--app-echo", "--key-on-ey", "--key-on-py", "--trickle"}, {}, 0,
+        {"answers one character at a time", image, {"--app-echo", "--key-on-ey", "--key-on-py", "--trickle"}, 0,
          {Success}, {}, Whole, "", 75},
-        {"a two-step key challenge", image, {"--start-in-loader", "--challenge", "m-then-plain"}, {}, 0, {Success},
+        {"a two-step key challenge", image, {"--start-in-loader", "--challenge", "m-then-plain"}, 0, {Success},
          {}, Whole},
         // The first chunk and the abort's prod reach a loader still erasing.
-        {"an erase longer than its wait", image, with(Loader57600, {"--erase-ms", "12000"}), {}, 6, {CommFailed}, {},
+        {"an erase longer than its wait", image, with(Loader57600, {"--erase-ms", "12000"}), 6, {CommFailed}, {},
          None, "", 5 + 16 + 4},
         // The loader's own line moves the acknowledgements from where they belong.
-        {"unsolicited text during the transfer", {"--size", "5000"}, with(Loader57600, {"--unsolicited", "0"}), {},
+        {"unsolicited text during the transfer", {"--size", "5000"}, with(Loader57600, {"--unsolicited", "0"}),
          6, {CommFailed}, {}, Part, "", 5 + 16 + 7},
-        {"a checksum report in lower case", image, with(Loader57600, {"--checksum-line", "lower"}), {}, 2,
-         {Mismatch}, {}, Whole, "", 5 + 16 + 9 + 4},
     };
     CheckAtOnce(rows, [&](const Row& row) {
         SCOPED_TRACE(row.name);
         UnattendedRun run;
         run.makeImage(row.image);
-        Args options = row.options;
-        if (row.checksumInLowerCase) {
-            const std::string declared = run.image.substr(run.image.find("checksum: ") + 10, 8);
-            ASSERT_NE(Text::lower(declared), declared) << "a checksum without letters";
-            options.push_back("-checksum" + Text::lower(declared));
-        }
         run.limit = std::chrono::seconds(row.seconds);
-        run.upload(row.sim, options);
+        run.upload(row.sim);
         ASSERT_NE(run.exitCode, Child::Running) << "still running after " << row.seconds << " s\n" << run.log;
         EXPECT_EQ(run.exitCode, row.exitCode) << run.log;
         for (const std::string& text : row.logged) EXPECT_EQ(count(run.log, text), 1u) << text << " in\n" << run.log;

@@ -42,7 +42,9 @@ TEST(MainWindow, EveryControlIsAWidgetOrMenuItemNamedAfterItWithItsCaptionToolTi
             QWidget* menu = c->group().empty() ? g.window->menuBar() : g.find(c->group().c_str());
             EXPECT_EQ(item, menu->actions().value(items[menu]++)) << c->name();
             EXPECT_EQ(item->isSeparator(), c->caption() == "-") << c->name();
-            if (!item->isSeparator()) EXPECT_EQ(item->text().toStdString(), c->caption());
+            if (!item->isSeparator()) {
+                EXPECT_EQ(item->text().toStdString(), c->caption());
+            }
             continue;
         }
         QWidget* w = g.find(c->name().c_str());
