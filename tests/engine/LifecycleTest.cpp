@@ -111,20 +111,6 @@ TEST(Views, ManualAndAutoSwapControlsAndTheAutoViewRechecksRestartUnlessNoReboot
     }
 }
 
-TEST(Closing, EveryClosingPathEndsTheProcessOnceWithTheCurrentCode) {
-    ProgramRun r;
-    r.load();
-    r.engine->lifecycle.mnuAbout_Click();
-    r.dialogue.viewerOpen = true;
-    r.engine->lifecycle.cmdExitButton_Click();
-    EXPECT_EQ(r.host.exitCodes, std::vector<int>{6});
-    EXPECT_FALSE(r.port.isOpen() || r.dialogue.aboutOpen || r.dialogue.viewerOpen);
-    // A second close (the menu, a signal) finds the process already ending.
-    r.unloaded = false;
-    r.engine->lifecycle.mnuExit_Click();
-    EXPECT_EQ(r.host.exitCodes, std::vector<int>{6});
-}
-
 TEST(Closing, AnUnattendedRunWritesItsLogOnceWhenTheWindowCloses) {
     enum Fault { None, Missing, Busy };
     const std::string start = "AppCode Upload Started: 10:11  06/12/2026\r\n";
@@ -167,8 +153,7 @@ TEST(OutputLog, EntriesAreJoinedByCrLfTheFileIsClosedByTheEndLineAndAFailureIsRe
                                                   "\r\n\r\nAppCode Upload Done: 10:11  06/12/2026\r\n\r\n\r\n");
     EXPECT_TRUE(h.host.warnings.empty());
 
-    h.files.refuseFolders = true;
-    h.files.readOnly.insert(h.files.key("C:\\locked\\run.txt"));
+    h.files.readOnly = true;
     h.st().appExitCode = 2;
     h.st().outputFile = "\\locked\\run";
     h.engine->log.WriteLogFile();
@@ -206,7 +191,7 @@ TEST(OutputLog, NamesAreNormalisedForEachPathStyleAndMissingFoldersMadeOutermost
         h.engine->log.WriteLogFile();
         h.engine->log.WriteLogFile();  // the stored name is final
         EXPECT_EQ(h.st().outputFile, written) << given;
-        EXPECT_TRUE(h.files.has(written)) << given;
+        EXPECT_NE(h.files.lookup(written), "") << given;
         EXPECT_EQ(h.files.created, created) << given;
     }
 }

@@ -10,7 +10,7 @@ TEST(UploadPath, EveryChangeIsStoredForTheSelectedModelAndEachModelKeepsItsOwn) 
     EngineHarness h;
     Controls& ui = h.ui();
     ui.txtUploadPath.setText("c:\\loose.img");  // no model selected: nothing stored
-    EXPECT_EQ(h.store.writes, 0);
+    EXPECT_TRUE(h.store.values.empty());
     ui.optHalcyn.select();
     for (const char* typed : {"c", "c:\\h.img"}) {
         ui.txtUploadPath.setText(typed);

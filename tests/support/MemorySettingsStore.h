@@ -15,7 +15,6 @@ public:
     }
     void write(const std::string& keyPath, const std::string& name, const SettingValue& value) override {
         values[{keyPath, name}] = value;
-        ++writes;
     }
     std::string text(const std::string& keyPath, const std::string& name) const {
         auto it = values.find({keyPath, name});
@@ -23,5 +22,4 @@ public:
     }
 
     std::map<std::pair<std::string, std::string>, SettingValue> values;
-    int writes = 0;
 };
