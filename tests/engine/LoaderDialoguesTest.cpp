@@ -91,8 +91,8 @@ TEST(ImageTransfer, EveryChunksAcknowledgementIsAwaitedAndTestedTheLastOnesToo) 
         int64_t tookUs;
     };
     const Row rows[] = {
-        // The pane passes its limit, and is trimmed, halfway.
-        {"a long image", 3300 * 1024 + 100, every, 3300, 100, false, 0},
+        // The pane passes its limit, and is trimmed, halfway; the last chunk is one byte.
+        {"a long image", 3300 * 1024 + 1, every, 3300, 1, false, 0},
         // A missing acknowledgement costs its 3 s, no more.
         {"the short last chunk unanswered", 3000, allBut(2), 2, 952, true, 3000000},
         {"the full last chunk unanswered", 2048, allBut(1), 2, 0, true, 3000000},
