@@ -10,10 +10,9 @@ const std::string Startup = "Software\\ZQ Technologies\\Utility\\Kelvane\\STARTU
 // as the program's next run would find them.
 struct ProgramRun : EngineHarness {
     explicit ProgramRun(std::string commandLine = {}) : EngineHarness({}, std::move(commandLine)) {}
-    void load() { engine->lifecycle.Form_Load(); }
-    void restart(SettingsStore* other = nullptr) {
+    void restart() {
         engine.reset();  // the old engine lets go of the port and timers first
-        engine = std::make_unique<Engine>(port, host, dialogue, other ? *other : store, files, EngineSetup{});
+        engine = std::make_unique<Engine>(port, host, dialogue, store, files, EngineSetup{});
         load();
     }
     bool loaderButtonsShown() { return ui().cmdSendIOSButton.visible() && ui().cmdEraseJournalButton.visible(); }
@@ -60,12 +59,8 @@ TEST(StartUp, ColourTerminalModeAndPathsSurviveARestartOnlyTheVersionIsStoredInN
     EXPECT_EQ(r.ui().txtUploadPath.text(), "c:\\halcyn.img");
 
     // Settings that cannot be read end the start-up without claiming success.
-    struct Unreadable : MemorySettingsStore {
-        std::optional<SettingValue> read(const std::string&, const std::string&) override {
-            throw std::runtime_error("settings unreadable");
-        }
-    } broken;
-    r.restart(&broken);
+    r.store.unreadable = true;
+    r.restart();
     EXPECT_TRUE(r.ui().cboPort.entries().empty());  // the later steps did not run
     EXPECT_EQ(r.dialogue.shown, "");
     r.engine->lifecycle.cmdExitButton_Click();
@@ -117,8 +112,8 @@ TEST(Closing, AnUnattendedRunWritesItsLogOnceWhenTheWindowCloses) {
     // Options, port 4's fault, exit code, the port then, what the log starts with and holds.
     const std::tuple<const char*, Fault, int, const char*, std::string, std::string> cases[] = {
         // The upload runs through Com 1 and finds no image file, before the device is spoken to.
-        {"", None, 5, "Com 1", start, "\r\nAppcode path, filename and version: c:\\app.img\r\n\r\n"},
-        {"", None, 5, "Com 1", start, "\r\nError # 5\r\nNot a valid Appcode file"},
+        {"", None, 5, "Com 1", start + "\r\nAppcode path, filename and version: c:\\app.img\r\n\r\n",
+         "\r\nError # 5\r\nNot a valid Appcode file"},
         // The start-up's port failure stays after the start line.
         {" -s4", Missing, 3, "None", start + "\r\nError # 3\r\nNo Com 4 Found, \r\nTry setting to another Port",
          "Invalid serial command line parameter"},
@@ -165,7 +160,6 @@ TEST(OutputLog, EntriesAreJoinedByCrLfTheFileIsClosedByTheEndLineAndAFailureIsRe
 TEST(OutputLog, NamesAreNormalisedForEachPathStyleAndMissingFoldersMadeOutermostFirstButNeverADriveRoot) {
     // Path style, the name given, the file written, the folders made for it (C:\a exists).
     const std::tuple<bool, std::string, std::string, std::vector<std::string>> cases[] = {
-        {false, "run", "C:\\run.txt", {}},
         {false, "  run.log  ", "C:\\run.log", {}},
         {false, "\\logs\\run", "C:\\logs\\run.txt", {"C:\\logs"}},
         {false, "\\\\server\\share\\run.txt", "C:\\server\\share\\run.txt", {"C:\\server", "C:\\server\\share"}},
@@ -173,7 +167,6 @@ TEST(OutputLog, NamesAreNormalisedForEachPathStyleAndMissingFoldersMadeOutermost
         {false, "logs.d\\run", "logs.d\\run.txt", {"logs.d"}},
         {false, "/tmp/run", "C:\\/tmp/run.txt", {}},  // "/" is no separator there
         {false, "C:\\a\\b\\c\\run.txt", "C:\\a\\b\\c\\run.txt", {"C:\\a\\b", "C:\\a\\b\\c"}},
-        {false, "C:\\run.txt", "C:\\run.txt", {}},
         {false, "ab\\run.txt", "ab\\run.txt", {}},
         {false, "d:sub\\run.txt", "d:sub\\run.txt", {"d:sub"}},
         {true, "/tmp/Logs.d/Run", "/tmp/Logs.d/Run.txt", {"/tmp", "/tmp/Logs.d"}},
@@ -181,7 +174,6 @@ TEST(OutputLog, NamesAreNormalisedForEachPathStyleAndMissingFoldersMadeOutermost
         {true, "Run", "C:\\Run.txt", {}},
         {true, "logs/run", "logs/run.txt", {"logs"}},
         {true, "c:\\Kelvane.txt", "c:\\Kelvane.txt", {}},
-        {true, "/var/Logs/run.txt", "/var/Logs/run.txt", {"/var", "/var/Logs"}},
     };
     for (const auto& [posix, given, written, created] : cases) {
         EngineHarness h;

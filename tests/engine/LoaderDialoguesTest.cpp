@@ -7,12 +7,18 @@ namespace {
 const std::string Word = "01KwgTHs837RyuLdXsZBov64";
 const std::string WordM = "01KwgTHs837mRyuLdXsZBov64";
 
-TEST(KeyChallenge, BothFormsAreAnsweredInTurnEachFollowedByASecond) {
+TEST(Recovery, ProdsAnswersBothChallengesInTurnAndNeverRunsTwiceAtOnce) {
     ScriptedEngine e;
-    e.answer({{WordM, "\r\n" + Word + ": "}, {Word, "\r\nIOS>"}});
-    e.st().receiveBuffer = WordM + " :";
-    EXPECT_NEAR(e.tookUs([&] { e.engine->keys.AnswerKeyChallenge(); }), 2000000, 20000);
-    EXPECT_EQ(e.sent(), WordM + Word);
+    e.st().transferActive = true;
+    e.answer({{"\r\nX", WordM + " :"}, {WordM, "\r\n" + Word + ": "}, {Word, "\r\nIOS>"}});
+    e.engine->stopAbort.cmdStopUploadButton_Click();
+    // A second click does not put the recovery off; the recovery outlasts the timer's
+    // period, and runs to its end within this wait.
+    e.host.after(1500000, [&] { e.engine->stopAbort.cmdStopUploadButton_Click(); });
+    // The timer's 2 s, then 1 s for the prod's answer, 1 s after each key, 0.5 s for the line end.
+    EXPECT_NEAR(e.tookUs([&] { e.runFor(2100000); }), 5500000, 20000);
+    EXPECT_EQ(e.sent(), "\r\nX" + WordM + Word + "\r\n");
+    EXPECT_FALSE(e.st().transferActive || e.ui().Timer1.enabled());
 }
 
 TEST(BaudNegotiation, LateKeyPromptGoesUnansweredAndSilenceRunsEveryWait) {

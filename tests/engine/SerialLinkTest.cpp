@@ -113,20 +113,6 @@ TEST(Waits, MarksRoundHalvesToEvenAndPromptWaitsEndAsTheyShould) {
     EXPECT_NEAR(e.tookUs([&] { e.engine->channel.MarkTime(); e.engine->channel.WaitForPrompt(); }), 1500000, 20000);
 }
 
-TEST(Recovery, ProdsAnswersTheChallengeAndNeverRunsTwiceAtOnce) {
-    ScriptedEngine e;
-    e.st().transferActive = true;
-    e.answer({{"\r\nX", "01KwgTHs837RyuLdXsZBov64: "}});
-    e.engine->stopAbort.cmdStopUploadButton_Click();
-    // A second click does not put the recovery off; the recovery outlasts the timer's
-    // period, and runs to its end within this wait.
-    e.host.after(1500000, [&] { e.engine->stopAbort.cmdStopUploadButton_Click(); });
-    // The timer's 2 s, then 1 s for the prod's answer, 1 s after the key, 0.5 s for the line end.
-    EXPECT_NEAR(e.tookUs([&] { e.runFor(2100000); }), 4500000, 20000);
-    EXPECT_EQ(e.sent(), "\r\nX01KwgTHs837RyuLdXsZBov64\r\n");
-    EXPECT_FALSE(e.st().transferActive || e.ui().Timer1.enabled());
-}
-
 TEST(ErrorReporter, EachFailureHasItsMessageAndExitCodeAndAPortFailureLeavesNoPort) {
     const std::string FileMessage = "Error # 7\r\nFile Not found\r\nCheck File to Upload\r\nPath Information ";
     const std::string noCom = "Error # 3\r\nNo Com ";

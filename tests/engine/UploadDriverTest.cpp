@@ -28,7 +28,7 @@ struct Upload : ::testing::Test {
     void load(EnclosureConfig config, const std::string& commandLine = {}) {
         h = std::make_unique<EngineHarness>(config, commandLine);
         h->files.put(ImagePath, image);
-        h->engine->lifecycle.Form_Load();
+        h->load();
     }
     // An unattended run: "<image> -auto -s1 -o <log>" and the options given.
     int unattended(EnclosureConfig config, const std::string& options = {}) {

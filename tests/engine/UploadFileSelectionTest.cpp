@@ -77,7 +77,7 @@ TEST(ChecksumViewer, ShowsEachModelsOwnFileUnderItsCaptionOrTheTwoLineMessage) {
 TEST(MakerOnly, ShiftF1ShowsTheSetWithTheSecondModelAndHidesItClearingAllButHalcyn) {
     EngineHarness w;
     w.store.values[{SettingsKey, "TessinFilePath"}] = SettingValue::fromText("c:\\tessin.img");
-    w.engine->lifecycle.Form_Load();  // no development folder: the set starts hidden
+    w.load();  // no development folder: the set starts hidden
     const int F1 = MakerOnlyControls::KeyF1;
     const auto key = [&](int code, bool shift, bool ctrlAlt) {
         w.engine->makerOnly.txtTerminal_KeyDown(code, shift, ctrlAlt, ctrlAlt);

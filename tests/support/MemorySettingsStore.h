@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <utility>
 
@@ -9,6 +10,7 @@
 class MemorySettingsStore : public SettingsStore {
 public:
     std::optional<SettingValue> read(const std::string& keyPath, const std::string& name) override {
+        if (unreadable) throw std::runtime_error("settings unreadable");
         auto it = values.find({keyPath, name});
         if (it == values.end()) return std::nullopt;
         return it->second;
@@ -22,4 +24,5 @@ public:
     }
 
     std::map<std::pair<std::string, std::string>, SettingValue> values;
+    bool unreadable = false;
 };
