@@ -19,20 +19,43 @@ struct ProgramRun : EngineHarness {
     bool checksumsShown() { return ui().txtFileChecksum.visible() && ui().lblAppChecksum.visible(); }
 };
 
-TEST(StartUp, MakerOnlySetFollowsTheStoredRuleThenTheDevelopmentFolder) {
+TEST(MakerOnly, TheSetFollowsTheStoredRuleThenTheDevelopmentFolderAndShiftF1TogglesIt) {
+    const int F1 = MakerOnlyControls::KeyF1;
     // Stored rule (none: the default), development folder present, set shown.
     const std::tuple<const char*, bool, bool> cases[] = {
         {nullptr, false, false}, {nullptr, true, true}, {"0", true, false}, {"1", false, true}, {"7", false, false}};
     for (const auto& [rule, folder, shown] : cases) {
+        SCOPED_TRACE(std::string(rule ? rule : "none") + (folder ? " with" : " without") + " the folder");
         ProgramRun r;
         if (folder) r.files.addFolder("M:\\Development");
         if (rule) r.store.values[{Startup, "ShowZqOnlyObjects"}] = SettingValue::fromText(rule);
         r.store.values[{Startup, "TessinFilePath"}] = SettingValue::fromText("c:\\tessin.img");
         r.load();
-        EXPECT_EQ(r.ui().cmdCheckSumtxtButton.visible() && r.ui().FrameSwitcherType.visible(), shown)
-            << (rule ? rule : "none") << folder;
-        EXPECT_EQ(r.ui().txtUploadPath.text(), shown ? "c:\\tessin.img" : "");
+        Controls& ui = r.ui();
+        EXPECT_EQ(ui.cmdCheckSumtxtButton.visible() && ui.FrameSwitcherType.visible(), shown);
+        EXPECT_EQ(ui.txtUploadPath.text(), shown ? "c:\\tessin.img" : "");
         EXPECT_EQ(r.st().switcherType, "Tessin");
+
+        const auto key = [&](int code, bool shift, bool ctrlAlt) {
+            r.engine->makerOnly.txtTerminal_KeyDown(code, shift, ctrlAlt, ctrlAlt);
+        };
+        const auto storedRule = [&] { return r.store.text(Startup, "ShowZqOnlyObjects"); };
+        for (auto [code, shift, ctrl] : {std::tuple{F1, false, false}, {F1, false, true}, {F1 + 1, true, false}})
+            key(code, shift, ctrl);
+        EXPECT_EQ(storedRule(), rule ? rule : "");  // not Shift+F1: nothing happens
+
+        // Shift+F1, with Ctrl and Alt or without, shows a hidden set with the second model
+        // and hides a shown one, clearing every model but Halcyn; the rule is stored.
+        ui.optVarda.select();
+        key(F1, true, shown);
+        EXPECT_EQ(storedRule(), shown ? "0" : "1");
+        EXPECT_EQ(ui.cmdConfirmationKey.visible(), !shown);
+        EXPECT_EQ(std::pair(ui.optTessin.checked(), ui.optVarda.checked()), std::pair(!shown, false));
+        EXPECT_EQ(ui.txtUploadPath.text(), shown ? "" : "c:\\tessin.img");
+        EXPECT_EQ(r.store.text(Startup, "TessinFilePath"), "c:\\tessin.img");
+        ui.optHalcyn.select();
+        key(F1, true, false);
+        EXPECT_EQ(ui.optHalcyn.checked(), !shown);
     }
 }
 
