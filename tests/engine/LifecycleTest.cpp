@@ -10,30 +10,52 @@ const std::string Startup = "Software\\ZQ Technologies\\Utility\\Kelvane\\STARTU
 // as the program's next run would find them.
 struct ProgramRun : EngineHarness {
     explicit ProgramRun(std::string commandLine = {}) : EngineHarness({}, std::move(commandLine)) {}
-    void load() { engine->lifecycle.Form_Load(); }
-    void restart(SettingsStore* other = nullptr) {
+    void restart() {
         engine.reset();  // the old engine lets go of the port and timers first
-        engine = std::make_unique<Engine>(port, host, dialogue, other ? *other : store, files, EngineSetup{});
+        engine = std::make_unique<Engine>(port, host, dialogue, store, files, EngineSetup{});
         load();
     }
     bool loaderButtonsShown() { return ui().cmdSendIOSButton.visible() && ui().cmdEraseJournalButton.visible(); }
     bool checksumsShown() { return ui().txtFileChecksum.visible() && ui().lblAppChecksum.visible(); }
 };
 
-TEST(StartUp, MakerOnlySetFollowsTheStoredRuleThenTheDevelopmentFolder) {
+TEST(MakerOnly, TheSetFollowsTheStoredRuleThenTheDevelopmentFolderAndShiftF1TogglesIt) {
+    const int F1 = MakerOnlyControls::KeyF1;
     // Stored rule (none: the default), development folder present, set shown.
     const std::tuple<const char*, bool, bool> cases[] = {
         {nullptr, false, false}, {nullptr, true, true}, {"0", true, false}, {"1", false, true}, {"7", false, false}};
     for (const auto& [rule, folder, shown] : cases) {
+        SCOPED_TRACE(std::string(rule ? rule : "none") + (folder ? " with" : " without") + " the folder");
         ProgramRun r;
         if (folder) r.files.addFolder("M:\\Development");
         if (rule) r.store.values[{Startup, "ShowZqOnlyObjects"}] = SettingValue::fromText(rule);
         r.store.values[{Startup, "TessinFilePath"}] = SettingValue::fromText("c:\\tessin.img");
         r.load();
-        EXPECT_EQ(r.ui().cmdCheckSumtxtButton.visible() && r.ui().FrameSwitcherType.visible(), shown)
-            << (rule ? rule : "none") << folder;
-        EXPECT_EQ(r.ui().txtUploadPath.text(), shown ? "c:\\tessin.img" : "");
+        Controls& ui = r.ui();
+        EXPECT_EQ(ui.cmdCheckSumtxtButton.visible() && ui.FrameSwitcherType.visible(), shown);
+        EXPECT_EQ(ui.txtUploadPath.text(), shown ? "c:\\tessin.img" : "");
         EXPECT_EQ(r.st().switcherType, "Tessin");
+
+        const auto key = [&](int code, bool shift, bool ctrlAlt) {
+            r.engine->makerOnly.txtTerminal_KeyDown(code, shift, ctrlAlt, ctrlAlt);
+        };
+        const auto storedRule = [&] { return r.store.text(Startup, "ShowZqOnlyObjects"); };
+        for (auto [code, shift, ctrl] : {std::tuple{F1, false, false}, {F1, false, true}, {F1 + 1, true, false}})
+            key(code, shift, ctrl);
+        EXPECT_EQ(storedRule(), rule ? rule : "");  // not Shift+F1: nothing happens
+
+        // Shift+F1, with Ctrl and Alt or without, shows a hidden set with the second model
+        // and hides a shown one, clearing every model but Halcyn; the rule is stored.
+        ui.optVarda.select();
+        key(F1, true, shown);
+        EXPECT_EQ(storedRule(), shown ? "0" : "1");
+        EXPECT_EQ(ui.cmdConfirmationKey.visible(), !shown);
+        EXPECT_EQ(std::pair(ui.optTessin.checked(), ui.optVarda.checked()), std::pair(!shown, false));
+        EXPECT_EQ(ui.txtUploadPath.text(), shown ? "" : "c:\\tessin.img");
+        EXPECT_EQ(r.store.text(Startup, "TessinFilePath"), "c:\\tessin.img");
+        ui.optHalcyn.select();
+        key(F1, true, false);
+        EXPECT_EQ(ui.optHalcyn.checked(), !shown);
     }
 }
 
@@ -60,12 +82,8 @@ TEST(StartUp, ColourTerminalModeAndPathsSurviveARestartOnlyTheVersionIsStoredInN
     EXPECT_EQ(r.ui().txtUploadPath.text(), "c:\\halcyn.img");
 
     // Settings that cannot be read end the start-up without claiming success.
-    struct Unreadable : MemorySettingsStore {
-        std::optional<SettingValue> read(const std::string&, const std::string&) override {
-            throw std::runtime_error("settings unreadable");
-        }
-    } broken;
-    r.restart(&broken);
+    r.store.unreadable = true;
+    r.restart();
     EXPECT_TRUE(r.ui().cboPort.entries().empty());  // the later steps did not run
     EXPECT_EQ(r.dialogue.shown, "");
     r.engine->lifecycle.cmdExitButton_Click();
@@ -94,11 +112,10 @@ TEST(Settings, StoredValuesConvertOrFallBackToTheirDefaults) {
 }
 
 TEST(Views, ManualAndAutoSwapControlsAndTheAutoViewRechecksRestartUnlessNoReboot) {
-    for (const char* commandLine : {"c:\\app.img", "c:\\app.img -noreboot"}) {
-        ProgramRun r(commandLine);
-        r.files.put("c:\\app.img", "x");
+    for (bool noReboot : {false, true}) {
+        ProgramRun r;
         r.load();
-        r.engine->lifecycle.cmdExitButton_GotFocus();
+        r.st().noReboot = noReboot;  // as -noreboot leaves it
         r.ui().chkRestarttoApp.setChecked(false);
         r.engine->lifecycle.mnuManual_Click();
         EXPECT_EQ(r.ui().frmKelvane.caption(), "Kelvane (Manual Mode)");
@@ -107,22 +124,8 @@ TEST(Views, ManualAndAutoSwapControlsAndTheAutoViewRechecksRestartUnlessNoReboot
         r.engine->lifecycle.mnuAuto_Click();
         EXPECT_EQ(r.ui().frmKelvane.caption(), "Kelvane (Auto Mode)");
         EXPECT_TRUE(!r.loaderButtonsShown() && r.checksumsShown());
-        EXPECT_EQ(r.ui().chkRestarttoApp.checked(), !r.st().noReboot) << commandLine;
+        EXPECT_EQ(r.ui().chkRestarttoApp.checked(), !noReboot);
     }
-}
-
-TEST(Closing, EveryClosingPathEndsTheProcessOnceWithTheCurrentCode) {
-    ProgramRun r;
-    r.load();
-    r.engine->lifecycle.mnuAbout_Click();
-    r.dialogue.viewerOpen = true;
-    r.engine->lifecycle.cmdExitButton_Click();
-    EXPECT_EQ(r.host.exitCodes, std::vector<int>{6});
-    EXPECT_FALSE(r.port.isOpen() || r.dialogue.aboutOpen || r.dialogue.viewerOpen);
-    // A second close (the menu, a signal) finds the process already ending.
-    r.unloaded = false;
-    r.engine->lifecycle.mnuExit_Click();
-    EXPECT_EQ(r.host.exitCodes, std::vector<int>{6});
 }
 
 TEST(Closing, AnUnattendedRunWritesItsLogOnceWhenTheWindowCloses) {
@@ -131,8 +134,8 @@ TEST(Closing, AnUnattendedRunWritesItsLogOnceWhenTheWindowCloses) {
     // Options, port 4's fault, exit code, the port then, what the log starts with and holds.
     const std::tuple<const char*, Fault, int, const char*, std::string, std::string> cases[] = {
         // The upload runs through Com 1 and finds no image file, before the device is spoken to.
-        {"", None, 5, "Com 1", start, "\r\nAppcode path, filename and version: c:\\app.img\r\n\r\n"},
-        {"", None, 5, "Com 1", start, "\r\nError # 5\r\nNot a valid Appcode file"},
+        {"", None, 5, "Com 1", start + "\r\nAppcode path, filename and version: c:\\app.img\r\n\r\n",
+         "\r\nError # 5\r\nNot a valid Appcode file"},
         // The start-up's port failure stays after the start line.
         {" -s4", Missing, 3, "None", start + "\r\nError # 3\r\nNo Com 4 Found, \r\nTry setting to another Port",
          "Invalid serial command line parameter"},
@@ -167,8 +170,7 @@ TEST(OutputLog, EntriesAreJoinedByCrLfTheFileIsClosedByTheEndLineAndAFailureIsRe
                                                   "\r\n\r\nAppCode Upload Done: 10:11  06/12/2026\r\n\r\n\r\n");
     EXPECT_TRUE(h.host.warnings.empty());
 
-    h.files.refuseFolders = true;
-    h.files.readOnly.insert(h.files.key("C:\\locked\\run.txt"));
+    h.files.readOnly = true;
     h.st().appExitCode = 2;
     h.st().outputFile = "\\locked\\run";
     h.engine->log.WriteLogFile();
@@ -180,7 +182,6 @@ TEST(OutputLog, EntriesAreJoinedByCrLfTheFileIsClosedByTheEndLineAndAFailureIsRe
 TEST(OutputLog, NamesAreNormalisedForEachPathStyleAndMissingFoldersMadeOutermostFirstButNeverADriveRoot) {
     // Path style, the name given, the file written, the folders made for it (C:\a exists).
     const std::tuple<bool, std::string, std::string, std::vector<std::string>> cases[] = {
-        {false, "run", "C:\\run.txt", {}},
         {false, "  run.log  ", "C:\\run.log", {}},
         {false, "\\logs\\run", "C:\\logs\\run.txt", {"C:\\logs"}},
         {false, "\\\\server\\share\\run.txt", "C:\\server\\share\\run.txt", {"C:\\server", "C:\\server\\share"}},
@@ -188,7 +189,6 @@ TEST(OutputLog, NamesAreNormalisedForEachPathStyleAndMissingFoldersMadeOutermost
         {false, "logs.d\\run", "logs.d\\run.txt", {"logs.d"}},
         {false, "/tmp/run", "C:\\/tmp/run.txt", {}},  // "/" is no separator there
         {false, "C:\\a\\b\\c\\run.txt", "C:\\a\\b\\c\\run.txt", {"C:\\a\\b", "C:\\a\\b\\c"}},
-        {false, "C:\\run.txt", "C:\\run.txt", {}},
         {false, "ab\\run.txt", "ab\\run.txt", {}},
         {false, "d:sub\\run.txt", "d:sub\\run.txt", {"d:sub"}},
         {true, "/tmp/Logs.d/Run", "/tmp/Logs.d/Run.txt", {"/tmp", "/tmp/Logs.d"}},
@@ -196,7 +196,6 @@ TEST(OutputLog, NamesAreNormalisedForEachPathStyleAndMissingFoldersMadeOutermost
         {true, "Run", "C:\\Run.txt", {}},
         {true, "logs/run", "logs/run.txt", {"logs"}},
         {true, "c:\\Kelvane.txt", "c:\\Kelvane.txt", {}},
-        {true, "/var/Logs/run.txt", "/var/Logs/run.txt", {"/var", "/var/Logs"}},
     };
     for (const auto& [posix, given, written, created] : cases) {
         EngineHarness h;
@@ -206,7 +205,7 @@ TEST(OutputLog, NamesAreNormalisedForEachPathStyleAndMissingFoldersMadeOutermost
         h.engine->log.WriteLogFile();
         h.engine->log.WriteLogFile();  // the stored name is final
         EXPECT_EQ(h.st().outputFile, written) << given;
-        EXPECT_TRUE(h.files.has(written)) << given;
+        EXPECT_NE(h.files.lookup(written), "") << given;
         EXPECT_EQ(h.files.created, created) << given;
     }
 }

@@ -113,37 +113,8 @@ TEST(Waits, MarksRoundHalvesToEvenAndPromptWaitsEndAsTheyShould) {
     EXPECT_NEAR(e.tookUs([&] { e.engine->channel.MarkTime(); e.engine->channel.WaitForPrompt(); }), 1500000, 20000);
 }
 
-TEST(Recovery, ProdsAnswersTheChallengeAndNeverRunsTwiceAtOnce) {
-    ScriptedEngine e;
-    e.st().transferActive = true;
-    e.answer({{"\r\nX", "01KwgTHs837RyuLdXsZBov64: "}});
-    e.engine->stopAbort.cmdStopUploadButton_Click();
-    // A second click does not put the recovery off; the recovery outlasts the timer's
-    // period, and runs to its end within this wait.
-    e.host.after(1500000, [&] { e.engine->stopAbort.cmdStopUploadButton_Click(); });
-    // The timer's 2 s, then 1 s for the prod's answer, 1 s after the key, 0.5 s for the line end.
-    EXPECT_NEAR(e.tookUs([&] { e.runFor(2100000); }), 4500000, 20000);
-    EXPECT_EQ(e.sent(), "\r\nX01KwgTHs837RyuLdXsZBov64\r\n");
-    EXPECT_FALSE(e.st().transferActive || e.ui().Timer1.enabled());
-}
-
-const std::string FileMessage = "Error # 7\r\nFile Not found\r\nCheck File to Upload\r\nPath Information ";
-
-// A failure on an open Com 2 with a log file; the exit code is recorded when the box shows.
-struct Reported : EngineHarness {
-    Reported(int number, int16_t portNumber, bool autoMode = false, const std::string& reason = {}) {
-        ui().cboPort.setText("Com 2");
-        port.open();
-        st().portNumber = portNumber;
-        st().outputToFile = true;
-        st().autoMode = autoMode;
-        dialogue.onBox = [this] { codeAtBox = st().appExitCode; };
-        engine->errors.ReportError(number, reason);
-    }
-    int codeAtBox = -1;
-};
-
 TEST(ErrorReporter, EachFailureHasItsMessageAndExitCodeAndAPortFailureLeavesNoPort) {
+    const std::string FileMessage = "Error # 7\r\nFile Not found\r\nCheck File to Upload\r\nPath Information ";
     const std::string noCom = "Error # 3\r\nNo Com ";
     const std::string inUse = "Error # 3\r\nThe Serial port is in use\r\nby another Program or Device\r\n"
                               "Shut Down the Offending Program\r\n or Change the Com Port Settings";
@@ -171,13 +142,22 @@ TEST(ErrorReporter, EachFailureHasItsMessageAndExitCodeAndAPortFailureLeavesNoPo
     };
     for (const Row& row : cases) {
         SCOPED_TRACE(std::to_string(row.number) + " on " + std::to_string(row.portNumber));
-        Reported r(row.number, row.portNumber, row.autoMode, reason);
+        // A failure on an open Com 2 with a log file.
+        EngineHarness r;
+        r.ui().cboPort.setText("Com 2");
+        r.port.open();
+        r.st().portNumber = row.portNumber;
+        r.st().outputToFile = true;
+        r.st().autoMode = row.autoMode;
+        int codeAtBox = -1;
+        r.dialogue.onBox = [&] { codeAtBox = r.st().appExitCode; };
+        r.engine->errors.ReportError(row.number, reason);
         const std::string message = row.fixedLines.empty() ? "" : row.fixedLines + "\r\n" + reason;
         const std::string logged = row.logged ? row.logged : message;
         const bool shown = !row.autoMode && !message.empty();
         EXPECT_EQ(r.outcome(), (shown ? "[Kelvane: " + message + "]" : "") + " log:" +
                                    (logged.empty() ? "" : "\r\n" + logged) + " exit:" + std::to_string(row.exitCode));
-        EXPECT_EQ(r.codeAtBox, shown ? 0 : -1);  // the exit code changes only after the box
+        EXPECT_EQ(codeAtBox, shown ? 0 : -1);  // the exit code changes only after the box
         // A port failure leaves no port: "None", in the no-port look, closed.
         EXPECT_EQ(r.ui().cboPort.text() + (r.ui().cboPort.look() == Look::NoPort ? " look" : "") +
                       (r.port.isOpen() ? " open" : ""), row.exitCode == 3 ? "None look" : "Com 2 open");

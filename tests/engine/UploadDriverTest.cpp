@@ -28,7 +28,7 @@ struct Upload : ::testing::Test {
     void load(EnclosureConfig config, const std::string& commandLine = {}) {
         h = std::make_unique<EngineHarness>(config, commandLine);
         h->files.put(ImagePath, image);
-        h->engine->lifecycle.Form_Load();
+        h->load();
     }
     // An unattended run: "<image> -auto -s1 -o <log>" and the options given.
     int unattended(EnclosureConfig config, const std::string& options = {}) {
@@ -92,40 +92,7 @@ const EnclosureConfig Silent = enclosure([](auto& c) { c.silent = true; });
 
 // --- Whole uploads and their verdicts -------------------------------------------------
 
-TEST_F(Upload, FromTheApplicationTheLoaderIsEnteredMovedTo57600AndSetBackAfterwards) {
-    // Options, the device, and what follows the image: the rate found, or given with -b,
-    // restored with a CR alone unless it is 57600, then the CPU restarted unless -noreboot.
-    const std::tuple<const char*, EnclosureConfig, const char*> cases[] = {
-        {"", EchoingApp, "Sy9600\rb"}, {" -b19200", EchoingApp, "Sy19200\rb"}, {" -b57600 -noreboot", EchoingApp, ""},
-        // A device that sums the image, or starts its new application, within the last
-        // second of the program's wait for it (whole seconds from a rounded mark).
-        {"", enclosure([](auto& c) { c = EchoingApp; c.sumUs = 2000000; }), "Sy9600\rb"},
-        {"", enclosure([](auto& c) { c = EchoingApp; c.appStartUs = 9900000; }), "Sy9600\rb"},
-    };
-    for (const auto& [options, config, after] : cases) {
-        SCOPED_TRACE(std::string(options) + " " + std::to_string(config.sumUs + config.appStartUs));
-        EXPECT_EQ(unattended(config, options), 0) << log();
-        // Every wait ended at its answer: the whole run takes seconds, not a timeout's length.
-        EXPECT_LT(tookUs, 8000000 + config.sumUs + config.appStartUs);
-        EXPECT_TRUE(h->device.receivedImage() == image);
-        // An unattended run tells its result to the log only, and writes the log once.
-        EXPECT_TRUE(logHas("appExitCode # 0\r\nUpload Successful!")) << log();
-        EXPECT_EQ(pane().find("Upload Successful!"), std::string::npos);
-        EXPECT_EQ(count(log(), "AppCode Upload Done:"), 1u) << log();
-        // Echo, into the loader, a prompt at 9600, the key and the move to 57600.
-        EXPECT_EQ(h->sent().rfind("X\r\n~ios!X\r\ney01KwgTHs837RyuLdXsZBov64\r\nSy57600\r\nbx", 0), 0u) << h->sent();
-        EXPECT_EQ(sentAfterImage(), after);
-        // The restarted application talks at 9600 again, and so does the port.
-        const bool restarted = *after != '\0';
-        EXPECT_EQ(h->device.inLoader(), !restarted);
-        // The run ends once the new application has said it is ready.
-        EXPECT_EQ(logHas("\r\nReady\r\n"), restarted) << log();
-        EXPECT_EQ(h->device.deviceBaud() + h->port.baud(), restarted ? 2 * 9600 : 2 * 57600);
-        EXPECT_TRUE(windowLocked(false));
-    }
-}
-
-TEST_F(Upload, TheChecksumVerdictIsAnExactComparisonAndNothingReturnedPassesOnlyWhenNothingWasExpected) {
+TEST_F(Upload, EachRunIsJudgedByAnExactChecksumComparisonThenTheLoaderIsSetBackAndRestarted) {
     // The device disputes the file; the loader takes the whole image but reports nothing.
     const EnclosureConfig wrong = enclosure([](auto& c) { c = EchoingApp; c.wrongChecksum = true; });
     const EnclosureConfig mute =
@@ -133,6 +100,7 @@ TEST_F(Upload, TheChecksumVerdictIsAnExactComparisonAndNothingReturnedPassesOnly
     const EnclosureConfig cut = enclosure([](auto& c) { c = LoaderAt57600; c.disconnectAfterBytes = 2900; });
     const EnclosureConfig unanswered = enclosure([](auto& c) { c = LoaderAt57600; c.dropAckAtChunk = 2; });
     const std::string commFailed = "\r\nError # 6\r\nSerial Communications Error";
+    const std::string success = "appExitCode # 0\r\nUpload Successful!";
     const std::string declaring = image, none = makeSampleImage(3000, false, false);
     const std::string expected = Enclosure::checksumOf(declaring);
     // The same checksum in other letter case is another checksum.
@@ -140,31 +108,56 @@ TEST_F(Upload, TheChecksumVerdictIsAnExactComparisonAndNothingReturnedPassesOnly
     const auto field = lowered.find("checksum: ") + 10;
     for (size_t i = field; i < field + 8; ++i) lowered[i] = char(std::tolower(lowered[i]));
     ASSERT_NE(lowered.substr(field, 8), expected) << "a checksum without letters";
-    // The image, the device, the exit code, what the log holds and what follows the image:
-    // after a mismatch the loader keeps its rate and the CPU stays in it; a loader found at
-    // 57600 is not set back.
-    const std::tuple<std::string, EnclosureConfig, int, std::string, std::string> cases[] = {
-        {declaring, wrong, 2, "\r\nError # 2\r\nChecksum Mismatch\r\nExpected checksum: " + expected, "X"},
-        {lowered, EchoingApp, 2, "\r\nError # 2\r\nChecksum Mismatch", "X"},
-        {none, wrong, 0, "Upload Successful!", "Sy9600\rb"},
-        {declaring, mute, 2, "Expected checksum: " + expected + "\r\nReturned checksum: \r\n", "X"},
+    // The image, options, the device, the exit code, what the log holds and what follows
+    // the image: the rate found, or given with -b, restored with a CR alone unless it is
+    // 57600, then the CPU restarted unless -noreboot. After a mismatch the loader keeps
+    // its rate and the CPU stays in it; a loader found at 57600 is not set back.
+    const std::tuple<std::string, const char*, EnclosureConfig, int, std::string, std::string> cases[] = {
+        {declaring, "", EchoingApp, 0, success, "Sy9600\rb"},
+        {declaring, " -b19200", EchoingApp, 0, success, "Sy19200\rb"},
+        {declaring, " -b57600 -noreboot", EchoingApp, 0, success, ""},
+        // A device that sums the image, or starts its new application, within the last
+        // second of the program's wait for it (whole seconds from a rounded mark).
+        {declaring, "", enclosure([](auto& c) { c = EchoingApp; c.sumUs = 2000000; }), 0, success, "Sy9600\rb"},
+        {declaring, "", enclosure([](auto& c) { c = EchoingApp; c.appStartUs = 9900000; }), 0, success, "Sy9600\rb"},
+        {declaring, "", wrong, 2, "\r\nError # 2\r\nChecksum Mismatch\r\nExpected checksum: " + expected, "X"},
+        {lowered, "", EchoingApp, 2, "\r\nError # 2\r\nChecksum Mismatch", "X"},
+        {none, "", wrong, 0, success, "Sy9600\rb"},
+        {declaring, "", mute, 2, "Expected checksum: " + expected + "\r\nReturned checksum: \r\n", "X"},
         // The loader stops answering near the end: with no checksum expected, only the
         // acknowledgements tell that it holds part of the image; nothing follows the last
         // chunk but the abort's prod.
-        {none, cut, 6, commFailed, "X"},
-        {none, unanswered, 6, commFailed, "X"},
-        {none, mute, 6, "", "b"},
+        {none, "", cut, 6, commFailed, "X"},
+        {none, "", unanswered, 6, commFailed, "X"},
+        {none, "", mute, 6, "", "b"},
     };
-    for (const auto& [file, config, code, held, after] : cases) {
+    for (const auto& [file, options, config, code, held, after] : cases) {
+        SCOPED_TRACE(std::string(options) + " " + std::to_string(config.sumUs + config.appStartUs) + " " +
+                     std::to_string(code));
         image = file;
-        EXPECT_EQ(unattended(config), code);
+        EXPECT_EQ(unattended(config, options), code) << log();
+        // An unattended run tells its result to the log only, and writes the log once, at
+        // the end, not at the abort.
         EXPECT_TRUE(logHas(held)) << log();
         EXPECT_EQ(logHas("Upload Successful!"), code == 0) << log();
+        EXPECT_EQ(pane().find("Upload Successful!"), std::string::npos);
+        EXPECT_EQ(count(log(), "AppCode Upload Done:"), 1u) << log();
         EXPECT_TRUE(!config.wrongChecksum || code != 2 ||
                     logHas("\r\nReturned checksum: " + h->device.reportedChecksum() + "\r\n\r\nUpload Aborted"));
         EXPECT_EQ(sentAfterImage(), after);
-        // An unattended run writes its log once, at the end, not at the abort.
-        EXPECT_EQ(count(log(), "AppCode Upload Done:"), 1u) << log();
+        // The restarted application talks at 9600 again, and so does the port.
+        const bool restarted = Text::endsWith(after, "b");
+        EXPECT_EQ(h->device.inLoader(), !restarted);
+        // The run ends once the new application has said it is ready.
+        EXPECT_EQ(logHas("\r\nReady\r\n"), restarted) << log();
+        EXPECT_EQ(h->device.deviceBaud() + h->port.baud(), restarted ? 2 * 9600 : 2 * 57600);
+        EXPECT_TRUE(windowLocked(false));
+        if (code != 0) continue;
+        // Every wait ended at its answer: the whole run takes seconds, not a timeout's length.
+        EXPECT_LT(tookUs, 8000000 + config.sumUs + config.appStartUs);
+        EXPECT_TRUE(h->device.receivedImage() == image);
+        // Echo, into the loader, a prompt at 9600, the key and the move to 57600.
+        EXPECT_EQ(h->sent().rfind("X\r\n~ios!X\r\ney01KwgTHs837RyuLdXsZBov64\r\nSy57600\r\nbx", 0), 0u) << h->sent();
     }
     // Nothing returned and nothing expected: neither verdict, but a beep.
     EXPECT_FALSE(logHas("Error # ")) << log();
@@ -323,6 +316,8 @@ TEST_F(Upload, AStopOrAnExitEndsTheUploadAtItsNextStepAndGivesTheWindowBackOrEnd
         interactive(EchoingApp);
         h->st().outputToFile = true;
         h->st().outputFile = LogPath;
+        h->engine->lifecycle.mnuAbout_Click();
+        h->dialogue.viewerOpen = true;
         bool lockedThen = false;
         when([&] { return exit ? h->ui().ProgressBar1.value() > 0 : pane().find("uploading app code") != std::string::npos; },
              [&] {
@@ -345,6 +340,12 @@ TEST_F(Upload, AStopOrAnExitEndsTheUploadAtItsNextStepAndGivesTheWindowBackOrEnd
         EXPECT_FALSE(h->host.timerRunning(TimerId::Timer1));
         EXPECT_TRUE(windowLocked(false));
         EXPECT_EQ(h->port.isOpen(), !exit);  // the terminal, on, still wants it
+        // The exit closes the About box and the checksum viewer; a close after it (the
+        // menu, a signal) finds the process already ending.
+        EXPECT_EQ(h->dialogue.aboutOpen || h->dialogue.viewerOpen, !exit);
+        h->unloaded = false;
+        h->engine->lifecycle.mnuExit_Click();
+        EXPECT_EQ(h->host.exitCodes, std::vector<int>{6});
     }
 }
 

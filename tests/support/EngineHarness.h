@@ -43,9 +43,10 @@ struct EngineHarness {
 
     // Waits in virtual time, letting the device answer.
     void runFor(int64_t us) { host.runUntil(host.nowUs() + us); }
+    void load() { engine->lifecycle.Form_Load(); }
     // Started up and inside an upload: the window locked, the port open.
     void startUpload() {
-        engine->lifecycle.Form_Load();
+        load();
         engine->upload.PrepareUpload();
     }
     // How long a step took, in microseconds of virtual time.

@@ -19,7 +19,7 @@ public:
         return it->second;
     }
     void writeAll(const std::string& path, const std::string& bytes) override {
-        if (readOnly.count(key(path))) throw HostError(ErrorNumber::PathFileAccess, "read-only");
+        if (readOnly) throw HostError(ErrorNumber::PathFileAccess, "read-only");
         files[key(path)] = bytes;
     }
     std::string lookup(const std::string& path) override {
@@ -30,7 +30,7 @@ public:
     }
     bool folderExists(const std::string& path) override { return folders.count(key(path)) > 0; }
     void createFolder(const std::string& path) override {
-        if (refuseFolders) throw HostError(ErrorNumber::PathFileAccess, "cannot create");
+        if (readOnly) throw HostError(ErrorNumber::PathFileAccess, "read-only");
         folders.insert(key(path));
         created.push_back(path);
     }
@@ -41,7 +41,6 @@ public:
         auto it = files.find(key(path));
         return it == files.end() ? std::string() : it->second;
     }
-    bool has(const std::string& path) const { return files.count(key(path)) > 0; }
 
     std::string key(const std::string& path) const {
         if (posix) return path;
@@ -52,9 +51,9 @@ public:
     }
 
     bool posix = false;
-    bool refuseFolders = false;
     std::map<std::string, std::string> files;
     std::set<std::string> folders;
-    std::set<std::string> readOnly;
+    // Refuses every write and every new folder.
+    bool readOnly = false;
     std::vector<std::string> created;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <utility>
 
@@ -9,13 +10,13 @@
 class MemorySettingsStore : public SettingsStore {
 public:
     std::optional<SettingValue> read(const std::string& keyPath, const std::string& name) override {
+        if (unreadable) throw std::runtime_error("settings unreadable");
         auto it = values.find({keyPath, name});
         if (it == values.end()) return std::nullopt;
         return it->second;
     }
     void write(const std::string& keyPath, const std::string& name, const SettingValue& value) override {
         values[{keyPath, name}] = value;
-        ++writes;
     }
     std::string text(const std::string& keyPath, const std::string& name) const {
         auto it = values.find({keyPath, name});
@@ -23,5 +24,5 @@ public:
     }
 
     std::map<std::pair<std::string, std::string>, SettingValue> values;
-    int writes = 0;
+    bool unreadable = false;
 };
