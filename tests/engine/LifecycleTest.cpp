@@ -57,6 +57,16 @@ TEST(MakerOnly, TheSetFollowsTheStoredRuleThenTheDevelopmentFolderAndShiftF1Togg
         key(F1, true, false);
         EXPECT_EQ(ui.optHalcyn.checked(), !shown);
     }
+
+    // A file named on the command line stays in the path box when the set is hidden.
+    ProgramRun named("c:\\app.img");
+    named.files.addFolder("M:\\Development");
+    named.files.put("c:\\app.img", "x");
+    named.load();
+    named.engine->lifecycle.cmdExitButton_GotFocus();
+    named.engine->makerOnly.txtTerminal_KeyDown(F1, true, false, false);
+    EXPECT_FALSE(named.ui().cmdConfirmationKey.visible());
+    EXPECT_EQ(named.ui().txtUploadPath.text(), "c:\\app.img");
 }
 
 TEST(StartUp, ColourTerminalModeAndPathsSurviveARestartOnlyTheVersionIsStoredInNumbersAndAFailingStepEndsItQuietly) {
@@ -99,7 +109,7 @@ TEST(Settings, StoredValuesConvertOrFallBackToTheirDefaults) {
         {"PortNumber", text("3x"), 1},       {"PortNumber", text("70000"), 1},    {"PortNumber", number(6), 6},
         {"PortNumber", text("99999999999999999999"), 1},                          {"ShowZqOnlyObjects", text("-"), 3},
         {"trmOnOff", text("False"), 0},      {"trmOnOff", text("0"), 0},          {"trmOnOff", text("maybe"), 1},
-        {"trmOnOff", number(0), 0},          {"trmOnOff", text("-1"), 1},
+        {"trmOnOff", number(0), 0},          {"trmOnOff", text("-1"), 1},         {"PortNumber", text("-70000"), 1},
     };
     for (const auto& [name, stored, expected] : cases) {
         EngineHarness h;

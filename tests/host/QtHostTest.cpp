@@ -26,4 +26,9 @@ TEST(QtHost, YieldRunsPendingEventsAndSaysSoAndTimersTickWithTheirIdUntilStopped
     pumpUntil(host, [&] { return count(TimerId::Timer1) >= 3; }, 5000);
     EXPECT_EQ(count(TimerId::TimerDelay), 1);
     EXPECT_EQ(count(TimerId::Timer1), 3);
+
+    // The first exit asked for is the process's, whatever is asked after it.
+    host.exit(6);
+    host.exit(0);
+    EXPECT_EQ(host.exitCode(), 6);
 }
