@@ -36,7 +36,7 @@ struct Port {
 
 }  // namespace
 
-TEST(SimOverPty, TalksOnItsTerminalAndLosesWhatAClosedPortMisses) {
+TEST(SimOverPty, TalksOnItsTerminalLosesWhatAClosedPortMissesAndWithOnceOutlastsAReopening) {
     Sim sim({"--delay-ms", "200"});
     ASSERT_EQ(sim.device.rfind("/dev/", 0), 0u) << sim.device;
     {
@@ -48,4 +48,17 @@ TEST(SimOverPty, TalksOnItsTerminalAndLosesWhatAClosedPortMisses) {
     EXPECT_EQ(Port(sim.device, B9600).read("", 300ms), "");
     sim.stop();
     EXPECT_EQ(sim.wait(5s), 2);  // ended cleanly, no upload
+
+    // After a whole upload --once ends the device by itself, but not while a program that
+    // closed the port to change its rate may still open it again.
+    Sim once({"--once", "--start-in-loader"});
+    {
+        Port port(once.device, B9600);
+        port.ask("py", "mode.\r\n");
+        port.write(std::string(100, 'A'));
+        EXPECT_TRUE(has(port.read("IOS>"), "CHECKSUM: "));
+    }
+    std::this_thread::sleep_for(1s);
+    EXPECT_EQ(Port(once.device, B9600).ask("x", "IOS>"), "x\r\nIOS>");
+    EXPECT_EQ(once.wait(10s), 0);
 }
