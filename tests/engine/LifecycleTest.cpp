@@ -161,6 +161,7 @@ TEST(Closing, AnUnattendedRunWritesItsLogOnceWhenTheWindowCloses) {
         r.engine->lifecycle.cmdExitButton_GotFocus();
         EXPECT_EQ(r.host.exitCodes, std::vector<int>{exitCode});
         EXPECT_EQ(r.ui().cboPort.text(), port);
+        EXPECT_EQ(r.store.text(Startup, "PortNumber"), "4");  // the window's port stays stored
         EXPECT_TRUE(r.port.writes.empty());
         const std::string log = r.files.get("c:\\logs\\run.txt");
         EXPECT_EQ(log.rfind(head, 0), 0u) << log;
