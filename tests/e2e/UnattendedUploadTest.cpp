@@ -39,6 +39,7 @@ TEST(UnattendedUpload, EachRunEndsInTimeWithTheCodeAndLogThatFitWhatTheDeviceRec
         Received received;
         std::string sentAfterChecksum = {};  // when given
         int seconds = 90;                    // the longest the dialogue's waits allow
+        int orExitCode = -1;                 // as true, where a race with the device decides
     };
     const Args image = {"--size", "3000"};
     const Row rows[] = {
@@ -50,9 +51,10 @@ TEST(UnattendedUpload, EachRunEndsInTimeWithTheCodeAndLogThatFitWhatTheDeviceRec
         {"the device disputes the checksum", image, with(Loader57600, {"--wrong-checksum"}), 2,
          {"Error # 2\r\nChecksum Mismatch\r\nExpected checksum: ", "Upload Aborted"}, {}, Whole},
         {"a silent device", image, {"--silent"}, 6, {CommFailed}, {"Upload Aborted"}, None},
-        // The port is gone when the run opens it again: missing, or still being torn down.
+        // When the run opens the port again it is missing or still being torn down (3), or
+        // not gone yet (6).
         {"a line that goes away in mid-transfer", {"--size", "6000"}, with(Loader57600, {"--disconnect-after", "3000"}),
-         3, {CommFailed}, {"Upload Successful!"}, Part},
+         3, {CommFailed}, {"Upload Successful!"}, Part, "", 90, 6},
         // Five rounds of a probe (2.5 s) and "~ios!" (10.5 s for the loader, 0.5 s to
         // settle), then the probe that finds the application again.
         {"an application that never enters its loader", image, {"--app-echo", "--ignore-ios", "--ff-on-restart"},
@@ -85,7 +87,7 @@ TEST(UnattendedUpload, EachRunEndsInTimeWithTheCodeAndLogThatFitWhatTheDeviceRec
         run.limit = std::chrono::seconds(row.seconds);
         run.upload(row.sim);
         ASSERT_NE(run.exitCode, Child::Running) << "still running after " << row.seconds << " s\n" << run.log;
-        EXPECT_EQ(run.exitCode, row.exitCode) << run.log;
+        EXPECT_TRUE(run.exitCode == row.exitCode || run.exitCode == row.orExitCode) << run.exitCode << "\n" << run.log;
         for (const std::string& text : row.logged) EXPECT_EQ(count(run.log, text), 1u) << text << " in\n" << run.log;
         for (const std::string& text : row.notLogged) EXPECT_FALSE(has(run.log, text)) << text << " in\n" << run.log;
         EXPECT_EQ(run.received.empty() ? None : run.received == run.image ? Whole : Part, row.received)
@@ -116,7 +118,7 @@ TEST(UnattendedUpload, AProgressLineIsShownWhenStandardErrorIsATerminal) {
     reader.join();
     EXPECT_EQ(run.exitCode, 0);
     const std::string of = " of " + std::to_string(run.image.size()) + " bytes";
-    EXPECT_TRUE(has(shown, "Sending image: 0" + of)) << shown;
+    EXPECT_TRUE(has(shown, "Sending image: 0" + of + "  -- B/s  --:-- left")) << shown;
     // Later the rate and the time left, at about the line's 5.76 kB/s.
     EXPECT_TRUE(std::regex_search(shown, std::regex("Sending image: [1-9][0-9]*" + of + "  [4-6]\\.[0-9] kB/s  0:0[0-9] left")))
         << shown;

@@ -64,7 +64,7 @@ TEST(ChecksumReadback, FindsTheMarkerInAnyCaseAndCutsTheChecksum) {
     }
 }
 
-TEST(EngineeringButtons, InertDuringAnUploadAndEraseNeverWritesToAClosedPort) {
+TEST(EngineeringButtons, InertDuringAnUploadTheMagicWordAnswersItsChallengeAndEraseNeverWritesToAClosedPort) {
     ScriptedEngine e;
     e.st().uploadBusy = true;
     e.st().receiveBuffer = "kept";
@@ -75,6 +75,11 @@ TEST(EngineeringButtons, InertDuringAnUploadAndEraseNeverWritesToAClosedPort) {
     e.answer({{"py", "key: "}, {Word + "\r\n", "upload mode."}});
     e.engine->engineering.cmdEraseJournalButton_Click();
     EXPECT_EQ(e.sent(), "Sy57600\rpy" + Word + "\r\n");
+    // The magic word: a wake-up, half a second for the challenge, its answer and the
+    // second after it, then a line end.
+    e.answer({{"X", "X\r\n" + Word + ": "}, {Word, "\r\nIOS>"}});
+    EXPECT_NEAR(e.tookUs([&] { e.engine->engineering.cmdMagicWordButton_Click(); }), 1500000, 20000);
+    EXPECT_EQ(e.sent(), "Sy57600\rpy" + Word + "\r\nX" + Word + "\r\n");
 
     // Terminal off: the port has closed after the send, so the key is not written.
     ScriptedEngine off(false);
