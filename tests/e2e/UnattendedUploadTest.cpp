@@ -14,12 +14,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-size_t count(const std::string& text, const std::string& part) {
-    size_t n = 0;
-    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-    return n;
-}
-
 TEST(UnattendedUpload, EachRunEndsInTimeWithTheCodeAndLogThatFitWhatTheDeviceReceived) {
     enum Received { None, Part, Whole };
     const std::string Success = "appExitCode # 0\r\nUpload Successful!";

@@ -5,9 +5,9 @@
 #include <string>
 #include <utility>
 
+#include "TextSearch.h"
 #include "emulator/Enclosure.h"
 
-inline bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 // A CPU that powers up in its loader at the given rate.
 inline EnclosureConfig loaderAt(int baud, EnclosureConfig c = {}) {

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "EngineHarness.h"
+#include "TextSearch.h"
 #include "app/Text.h"
 #include "emulator/model/SampleImage.h"
 #include "emulator/sim/Options.h"
@@ -55,11 +56,6 @@ struct Upload : ::testing::Test {
     }
 
     std::string log() { return h->files.get(LogPath); }
-    static size_t count(const std::string& text, const std::string& part) {
-        size_t n = 0;
-        for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-        return n;
-    }
     bool logHas(const std::string& text) { return log().find(text) != std::string::npos; }
     std::string pane() { return h->ui().txtTerminal.text(); }
     // What the host sent after the image's last byte.

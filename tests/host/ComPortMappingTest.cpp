@@ -2,6 +2,7 @@
 
 #include "HostTest.h"
 #include "TemporaryHome.h"
+#include "TextSearch.h"
 #include "host/ComPortMapping.h"
 #include "host/QtSettingsStore.h"
 
@@ -9,8 +10,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Source = ComPortMapping::Source;
-
-bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 // Port mappings in a home of their own; this machine lists no devices.
 struct ComPortMappingTest : ::testing::Test {

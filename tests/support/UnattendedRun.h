@@ -15,10 +15,9 @@
 
 #include "Processes.h"
 #include "TemporaryHome.h"
+#include "TextSearch.h"
 
 using Args = std::vector<std::string>;
-
-inline bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 // Checks the rows side by side, a few at a time: the runs spend their time in the
 // program's waits and no two share a home or a device, but each answer must still come
