@@ -1,12 +1,15 @@
 #pragma once
 
+#include <grp.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "app/HostError.h"
 #include "host/QtHost.h"
@@ -36,15 +39,21 @@ int errorOf(Call&& call) {
     return failureOf(call).first;
 }
 
-// Root may do anything: while one of these lives, the process runs as nobody, and its
-// saved id lets it become root again afterwards.
+// Root may do anything: while one of these lives, the process runs as nobody, without
+// root's groups, and its saved id lets it become root again afterwards.
 struct Unprivileged {
     const bool root = ::geteuid() == 0;
+    std::vector<gid_t> groups = std::vector<gid_t>(size_t(std::max(::getgroups(0, nullptr), 0)));
     Unprivileged() {
-        if (root && (::setresgid(65534, 65534, 0) != 0 || ::setresuid(65534, 65534, 0) != 0)) std::abort();
+        if (!root) return;
+        if (::getgroups(int(groups.size()), groups.data()) < 0 || ::setgroups(0, nullptr) != 0 ||
+            ::setresgid(65534, 65534, 0) != 0 || ::setresuid(65534, 65534, 0) != 0)
+            std::abort();
     }
     ~Unprivileged() {
-        if (root && (::setresuid(0, 0, 0) != 0 || ::setresgid(0, 0, 0) != 0)) std::abort();
+        if (root && (::setresuid(0, 0, 0) != 0 || ::setresgid(0, 0, 0) != 0 ||
+                     ::setgroups(groups.size(), groups.data()) != 0))
+            std::abort();
     }
 };
 
