@@ -74,6 +74,9 @@ public:
     Control cmdSendIOSButton{*this, "cmdSendIOSButton", ControlKind::Button, "Send ~IOS!", "Go to IOS mode"};
     Control lblAppChecksum{*this, "lblAppChecksum", ControlKind::Label, "Returned Checksum"};
     Control lblChecksum{*this, "lblChecksum", ControlKind::Label, "Expected Checksum"};
+    // Under the progress bar: what a running upload is doing, then how the last one ended.
+    Control lblUploadStatus{*this, "lblUploadStatus", ControlKind::Label};
+    Control lblUploadResult{*this, "lblUploadResult", ControlKind::Label};
 
     Control mnuFile{*this, "mnuFile", ControlKind::MenuItem, "&File"};
     Control mnuExit{*this, "mnuExit", ControlKind::MenuItem, "E&xit", {}, "mnuFile"};

@@ -260,6 +260,8 @@ void MainWindow::buildLayout() {
     main->addLayout(checksumRow);
     main->addLayout(loaderRow);
     main->addWidget(w(ui_.ProgressBar1));
+    main->addWidget(w(ui_.lblUploadStatus));
+    main->addWidget(w(ui_.lblUploadResult));
     main->addLayout(actionRow);
     resize(760, 560);
 }
@@ -517,6 +519,12 @@ void MainWindow::mirror(const Control& control, Aspect aspect) {
             QPalette palette = QApplication::palette(w);
             if (control.backColor()) palette.setColor(QPalette::Base, toColor(*control.backColor()));
             if (control.foreColor()) palette.setColor(QPalette::Text, toColor(*control.foreColor()));
+            w->setPalette(palette);
+        } else if (qobject_cast<QLabel*>(w)) {
+            QPalette palette = QApplication::palette(w);
+            if (control.backColor()) palette.setColor(QPalette::Window, toColor(*control.backColor()));
+            if (control.foreColor()) palette.setColor(QPalette::WindowText, toColor(*control.foreColor()));
+            w->setAutoFillBackground(control.backColor().has_value());
             w->setPalette(palette);
         }
         break;
