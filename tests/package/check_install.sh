@@ -92,6 +92,17 @@ else
     # The package holds exactly what the install rules put under the prefix.
     diff <(dpkg-deb -c "$deb" | awk '/^-/ {sub("^\\./usr/", "", $6); print $6}' | sort) \
         <(cd "$stage" && find . -type f | sed 's|^\./||' | sort) >&2 || fail "package files differ from the install"
+    # The programs it ships are hardened and carry no compiler notes.
+    unpacked=$stage/unpacked
+    dpkg-deb -x "$deb" "$unpacked"
+    for program in "$unpacked"/usr/bin/*; do
+        name=${program##*/}
+        elf=$(readelf -dlSW --dyn-syms "$program")
+        grep -q 'FLAGS.*NOW' <<<"$elf" || fail "$name is not bound at start-up (-z now)"
+        grep -q GNU_RELRO <<<"$elf" || fail "$name has no read-only relocations"
+        grep -q '__[a-z_]*_chk@' <<<"$elf" || fail "$name calls no fortified function"
+        grep -qF ' .comment ' <<<"$elf" && fail "$name keeps its .comment section"
+    done
     # Every library the programs name comes with its package; the icon's plugin too.
     depends=$(dpkg-deb -f "$deb" Depends | sed 's/ *([^)]*)//g; s/, */\n/g')
     required=libqt6svg6
