@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # An unattended upload to the emulated enclosure, run as a site script would run it:
 # kelvane -auto against kelvane-sim on a pseudo-terminal. Prints the log, the exit
-# code in words and whether the device received the image byte for byte. Exits 0 only
-# for a successful upload.
+# code in words, whether the device received the image byte for byte, what was done
+# and where the log is kept (BUILD_FOLDER/demo-upload-log.txt). Exits 0 only for a
+# successful upload.
 set -uo pipefail
 
 build=${1:?usage: demo.sh BUILD_FOLDER}
@@ -26,7 +27,9 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 image=$work/app.txt
-log=$work/upload-log.txt
+# The log outlives the demo, to be read again.
+log=$build/demo-upload-log.txt
+rm -f "$log"
 received=$work/received.bin
 
 "$sim" make-image "$image" --size 20000 >/dev/null || { echo "demo: make-image failed" >&2; exit 1; }
@@ -82,5 +85,12 @@ else
     echo "Device did NOT receive the image intact ($(wc -c <"$received" 2>/dev/null || echo 0) of $(wc -c <"$image") bytes)."
     intact=no
 fi
+
+echo
+echo "What was done: kelvane-sim played an enclosure whose CPU ran its application, with its"
+echo "loader at 9600 baud asking for the key. kelvane -auto took it into the loader, raised the"
+echo "line to 57600 baud, erased the application block, sent the image in acknowledged chunks,"
+echo "compared the checksum the CPU reported and restarted the CPU, all without a window."
+echo "The log is $log"
 
 [ "$code" -eq 0 ] && [ "$intact" = yes ]

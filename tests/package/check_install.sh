@@ -22,6 +22,28 @@ done
 [ "$(file -b --mime-type "$stage/share/icons/hicolor/scalable/apps/kelvane.svg")" = image/svg+xml ] ||
     fail "the icon is no SVG image"
 
+# The documentation: the licence in Debian's machine-readable form, as LICENSE states it,
+# the changelog and the README.
+source=$(cd "$(dirname "$0")/../.." && pwd)
+doc=$stage/share/doc/kelvane
+for f in copyright changelog.Debian.gz README.md; do
+    [ -s "$doc/$f" ] || fail "not installed: share/doc/kelvane/$f"
+done
+cmp -s "$source/README.md" "$doc/README.md" || fail "the installed README differs from README.md"
+copyright=$doc/copyright
+[ "$(head -n 1 "$copyright")" = "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" ] ||
+    fail "copyright is not in the machine-readable format"
+# The paragraph of all files: its holders and licence text are those of LICENSE.
+files=$(awk '/^Files: \*$/ {on = 1} on && /^$/ {exit} on' "$copyright")
+licence=$(sed -n 's/^License: //p' <<<"$files")
+[ -n "$licence" ] || fail "copyright names no licence for all files"
+[ "Copyright (c) $(sed -n 's/^Copyright: //p' <<<"$files")" = "$(head -n 1 "$source/LICENSE")" ] ||
+    fail "copyright names other holders than LICENSE"
+diff <(sed -n '/^License: /,$p' <<<"$files" | tail -n +2 |
+    awk '$0 == " ." {print ""; next} /^ [^ ]/ {print substr($0, 2); next} {print "not a continuation: " $0}') \
+    <(tail -n +3 "$source/LICENSE") >&2 || fail "the licence text in copyright differs from LICENSE"
+changelog=$(zcat "$doc/changelog.Debian.gz" | dpkg-parsechangelog -l - 2>&1) || fail "changelog: $changelog"
+
 # Without a display the usage text goes to standard output, with exit code 3.
 usage=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$stage/bin/kelvane" -h)
 rc=$?
@@ -52,19 +74,35 @@ check_page kelvane "$(grep -oE '(^ ?| or )-[a-z]+' <<<"$usage" | sort -u)"
 check_page kelvane-sim "$(grep -oE -- '--[a-z-]+' <<<"$sim_usage" | sort -u) make-image"
 
 # The package, once ./run package has made one from this build.
+# Its version is the newest entry's of the changelog, for the program's version.
 arch=$(dpkg --print-architecture)
-deb=$build/kelvane_${version}_${arch}.deb
+package_version=$(sed -n 's/^Version: //p' <<<"$changelog")
+[[ $package_version == "$version"-* ]] || fail "the changelog's newest entry is $package_version, not for $version"
+deb=$build/kelvane_${package_version}_${arch}.deb
 if ! ls "$build"/kelvane_*.deb >/dev/null 2>&1; then
     echo "no package in $build (./run package makes one): package not checked"
 elif [ ! -f "$deb" ]; then
-    fail "no $deb for version $version (./run package again)"
+    fail "no $deb for version $package_version (./run package again)"
 else
-    [ "$(dpkg-deb -f "$deb" Package Version Architecture)" = "$(printf 'Package: kelvane\nVersion: %s\nArchitecture: %s' "$version" "$arch")" ] ||
+    [ "$(dpkg-deb -f "$deb" Package Version Architecture)" = "$(printf 'Package: kelvane\nVersion: %s\nArchitecture: %s' "$package_version" "$arch")" ] ||
         fail "control fields: $(dpkg-deb -f "$deb" Package Version Architecture)"
+    [ "$(dpkg-deb -f "$deb" Maintainer)" = "$(sed -n 's/^Maintainer: //p' <<<"$changelog")" ] ||
+        fail "the package's maintainer did not sign the changelog's newest entry"
     [ "$(dpkg-deb -f "$deb" Description | wc -l)" -gt 3 ] || fail "no long description"
     # The package holds exactly what the install rules put under the prefix.
     diff <(dpkg-deb -c "$deb" | awk '/^-/ {sub("^\\./usr/", "", $6); print $6}' | sort) \
         <(cd "$stage" && find . -type f | sed 's|^\./||' | sort) >&2 || fail "package files differ from the install"
+    # The programs it ships are hardened and carry no compiler notes.
+    unpacked=$stage/unpacked
+    dpkg-deb -x "$deb" "$unpacked"
+    for program in "$unpacked"/usr/bin/*; do
+        name=${program##*/}
+        elf=$(readelf -dlSW --dyn-syms "$program")
+        grep -q 'FLAGS.*NOW' <<<"$elf" || fail "$name is not bound at start-up (-z now)"
+        grep -q GNU_RELRO <<<"$elf" || fail "$name has no read-only relocations"
+        grep -q '__[a-z_]*_chk@' <<<"$elf" || fail "$name calls no fortified function"
+        grep -qF ' .comment ' <<<"$elf" && fail "$name keeps its .comment section"
+    done
     # Every library the programs name comes with its package; the icon's plugin too.
     depends=$(dpkg-deb -f "$deb" Depends | sed 's/ *([^)]*)//g; s/, */\n/g')
     required=libqt6svg6
