@@ -7,11 +7,15 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QRegularExpression>
 #include <QTest>
 #include <map>
 
 #include "GuiHarness.h"
+#include "emulator/model/SampleImage.h"
+#include "images/RecentUploadFiles.h"
+#include "upload/ImageFile.h"
 
 namespace {
 
@@ -71,19 +75,132 @@ TEST(MainWindow, MenuItemsShowTheirTicks) {
     EXPECT_EQ(g.find("txtTerminal")->palette().color(QPalette::Base), QColor(0, 0, 128));
 }
 
-TEST(MainWindow, TabMovesThroughTheVisibleControlsInTheTableOrder) {
-    GuiHarness g;
-    g.window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(g.window.get()));
-    ASSERT_EQ(focusedControl(), "cmdExitButton");
-    QStringList order;
-    for (int i = 0; i < 11; ++i) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        order << focusedControl();
+TEST(MainWindow, TabMovesThroughTheVisibleControlsInTheTableOrderWithTheModelsAsOneStop) {
+    const QStringList head{"cboPort", "cboBaud", "txtUploadPath", "cmdBrowseButton"};
+    const QStringList tail{"cmdStartUploadButton", "cmdStopUploadButton", "chkRestarttoApp", "txtAppCheckSum",
+                           "txtFileChecksum", "txtTerminal"};
+    const struct {
+        bool makerSet;
+        QStringList order;
+    } rows[] = {
+        {false, head + tail + QStringList{"cmdExitButton"}},
+        {true, head + QStringList{"optTessin", "cmdSplashButton", "cmdMagicWordButton", "cmdCheckSumtxtButton"} +
+                   tail + QStringList{"cmdConfirmationKey", "cmdExitButton"}},
+    };
+    for (const auto& row : rows) {
+        GuiHarness g;
+        if (row.makerSet) g.engine->makerOnly.ShowZqOnlyControls();
+        g.window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(g.window.get()));
+        g.find("cmdExitButton")->setFocus();
+        QStringList order;
+        for (qsizetype i = 0; i < row.order.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            order << focusedControl();
+        }
+        EXPECT_EQ(order, row.order);
     }
-    EXPECT_EQ(order, QStringList({"cboPort", "cboBaud", "txtUploadPath", "cmdBrowseButton", "cmdStartUploadButton",
-                                  "cmdStopUploadButton", "chkRestarttoApp", "txtAppCheckSum", "txtFileChecksum",
-                                  "txtTerminal", "cmdExitButton"}));
+    // The arrows move round the models and select as they go; Tab then stops at the new one.
+    GuiHarness g;
+    g.engine->makerOnly.ShowZqOnlyControls();
+    g.find("optTessin")->setFocus();
+    for (const auto& [key, model] : {std::pair{Qt::Key_Right, "optR65500"}, {Qt::Key_Left, "optTessin"},
+                                     {Qt::Key_Up, "optVarda"}, {Qt::Key_Up, "optHalcyn"}}) {
+        QTest::keyClick(QApplication::focusWidget(), key);
+        EXPECT_EQ(focusedControl(), model);
+        EXPECT_TRUE(g.ui().find(model)->checked()) << model;
+    }
+    EXPECT_EQ(g.find("optHalcyn")->focusPolicy() & Qt::TabFocus, Qt::TabFocus);
+    EXPECT_EQ(g.find("optTessin")->focusPolicy() & Qt::TabFocus, 0);
+}
+
+// Drops the content onto the window; whether the window took the drag.
+bool drop(GuiHarness& g, QMimeData& data) {
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(g.window.get(), &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent dropped(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(g.window.get(), &dropped);
+    return true;
+}
+
+TEST(MainWindow, ADroppedFileIsABrowseChoiceAndTheStatusLineSaysWhatItIs) {
+    const std::string image = makeSampleImage(5000, true, false);
+    const std::string declared = ImageFile::DeclaredChecksum(image);
+    ASSERT_FALSE(declared.empty());
+    const struct {
+        const char* name;
+        QList<QUrl> urls;  // none: text is dropped
+        std::string path, status;
+    } rows[] = {
+        {"an image", {QUrl::fromLocalFile("/img/app.img")}, "/img/app.img",
+         "app.img: " + std::to_string(image.size()) + " bytes, declared checksum " + declared},
+        {"not an image", {QUrl::fromLocalFile("/img/notes.txt")}, "/img/notes.txt",
+         "notes.txt is not an encoded image file: it does not start with \"// ZQ Encoded Image File\""},
+        {"a missing file", {QUrl::fromLocalFile("/img/gone.img")}, "/img/gone.img", "No such file: /img/gone.img"},
+        {"a folder", {QUrl::fromLocalFile("/img")}, "", "img is a folder: drop an image file"},
+        {"two files", {QUrl::fromLocalFile("/img/app.img"), QUrl::fromLocalFile("/img/notes.txt")}, "",
+         "Drop one file at a time: 2 files were dropped"},
+        {"a web address", {QUrl("https://example.com/app.img")}, "", "Only a file can be dropped here"},
+        {"text", {}, "", "Only a file can be dropped here"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        GuiHarness g;
+        g.files.posix = true;
+        g.files.put("/img/app.img", image);
+        g.files.put("/img/notes.txt", "hello");
+        g.files.addFolder("/img");
+        g.ui().optVarda.select();
+        QMimeData data;
+        if (row.urls.isEmpty())
+            data.setText("/img/app.img");
+        else
+            data.setUrls(row.urls);
+        EXPECT_TRUE(drop(g, data));
+        EXPECT_EQ(g.find<QLineEdit>("txtUploadPath")->text().toStdString(), row.path);
+        EXPECT_EQ(g.store.text(Settings::SettingsKey, "VardaFilePath"), row.path);
+        EXPECT_EQ(g.ui().txtUploadPath.entries(), row.path.empty() ? std::vector<std::string>{}
+                                                                   : std::vector<std::string>{row.path});
+        EXPECT_EQ(g.find<QLabel>("lblUploadStatus")->text().toStdString(), row.status);
+    }
+    // Refused while an upload runs.
+    GuiHarness g;
+    g.ui().optVarda.select();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile("/img/app.img")});
+    g.engine->state.uploadBusy = true;
+    EXPECT_FALSE(drop(g, data));
+    g.engine->fileDrop.Form_DragDrop({"/img/app.img"}, false);
+    EXPECT_EQ(g.ui().txtUploadPath.text(), "");
+}
+
+TEST(MainWindow, ThePathBoxOffersTheLastFilesOfEachModelNewestFirst) {
+    GuiHarness g;
+    g.ui().optVarda.select();
+    std::vector<std::string> used;
+    for (int i = 1; i <= 9; ++i) used.insert(used.begin(), "c:\\f" + std::to_string(i) + ".img");
+    for (auto it = used.rbegin(); it != used.rend(); ++it) g.engine->recentFiles.Choose(*it);
+    g.engine->recentFiles.Choose("C:\\F3.IMG");  // the same file on Windows: moves up, no copy
+    used.erase(used.begin() + 6);
+    used.insert(used.begin(), "C:\\F3.IMG");
+    used.resize(RecentUploadFiles::Kept);
+    auto* menu = g.find<QMenu>("mnuRecentFiles");
+    QStringList offered;
+    for (QAction* item : menu->actions()) offered << item->text();
+    QStringList expected;
+    for (const std::string& path : used) expected << QString::fromStdString(path);
+    EXPECT_EQ(offered, expected);
+    EXPECT_EQ(g.store.text(Settings::SettingsKey, "VardaFilePathRecent8"), used.back());
+
+    // Another model has its own list; back again, the first is offered as it was.
+    g.ui().optTessin.select();
+    EXPECT_TRUE(menu->actions().isEmpty());
+    g.ui().optVarda.select();
+    menu->actions().at(4)->trigger();  // a Browse choice
+    EXPECT_EQ(g.ui().txtUploadPath.text(), used[4]);
+    EXPECT_EQ(g.store.text(Settings::SettingsKey, "VardaFilePath"), used[4]);
+    EXPECT_EQ(g.ui().txtUploadPath.entries().front(), used[4]);
 }
 
 TEST(MainWindow, EnterPressesTheFocusedButtonAndSelectorsAndThePathBoxTakeTypingThroughTheEngine) {
