@@ -27,6 +27,7 @@ namespace {
 
 constexpr const char* StableNameFolder = "/dev/serial/by-id";
 constexpr const char* UsualGroup = "dialout";
+constexpr const char* NotPresent = "not present";
 
 std::string settingName(int number) { return ComPortMapping::SettingPrefix + std::to_string(number); }
 std::string portsKey() { return std::string(Settings::ProgramKey) + '\\' + ComPortMapping::SettingGroup; }
@@ -113,7 +114,15 @@ QString ComPortMapping::presence(int number) const {
         if (!d->serialNumber.isEmpty()) details << QStringLiteral("serial number %1").arg(d->serialNumber);
         return details.isEmpty() ? QStringLiteral("present") : details.join(QStringLiteral(", "));
     }
-    return QFileInfo::exists(mapping(number).device) ? QStringLiteral("present") : QStringLiteral("not present");
+    return QFileInfo::exists(mapping(number).device) ? QStringLiteral("present") : QLatin1String(NotPresent);
+}
+
+QString ComPortMapping::mark(int number) const {
+    const auto d = presentDevice(number);
+    const QString device = d ? d->path : mapping(number).device;
+    if (!d && !QFileInfo::exists(device)) return QLatin1String(NotPresent);
+    const QString name = QFileInfo(device).fileName();
+    return d && !d->description.isEmpty() ? name + QStringLiteral(", ") + d->description : name;
 }
 
 QString ComPortMapping::describe(int number) const {

@@ -61,6 +61,8 @@ public:
     QString presence(int number) const;
     // The port's device and what is there, in one line.
     QString describe(int number) const;
+    // In brief, beside the port's name in a list: "ttyUSB0, FT232R USB UART", or "not present".
+    QString mark(int number) const;
 
     // The path to open for port n. Fails as HostError: no such port when nothing is
     // there, permission denied (saying what to do about it) when the user may not use it.
