@@ -21,7 +21,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QPainter>
 #include <QStyle>
+#include <QStyleOption>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -404,7 +406,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (moveInModels(watched, *key)) return true;
-        if (watched == widget(ui_.txtUploadPath) && key->key() == Qt::Key_Down && recentFilesButton_->isVisible()) {
+        if (watched == widget(ui_.txtUploadPath) && key->key() == Qt::Key_Down && recentFilesButton_->isVisible() &&
+            recentFilesButton_->isEnabled()) {
             recentFilesButton_->trigger();
             return true;
         }
@@ -429,11 +432,24 @@ void MainWindow::buildRecentFilesMenu() {
     auto* box = widgetAs<QLineEdit>(ui_.txtUploadPath);
     recentFiles_ = new QMenu(box);
     recentFiles_->setObjectName(QStringLiteral("mnuRecentFiles"));
-    recentFilesButton_ = box->addAction(style()->standardIcon(QStyle::SP_ArrowDown), QLineEdit::TrailingPosition);
+    // The arrow of a drop-down list, as the style draws it for the selectors.
+    QPixmap arrow(16, 16);
+    arrow.fill(Qt::transparent);
+    {
+        QPainter painter(&arrow);
+        QStyleOption option;
+        option.initFrom(box);
+        option.rect = arrow.rect().adjusted(3, 3, -3, -3);
+        style()->drawPrimitive(QStyle::PE_IndicatorArrowDown, &option, &painter, box);
+    }
+    recentFilesButton_ = box->addAction(QIcon(arrow), QLineEdit::TrailingPosition);
     recentFilesButton_->setObjectName(QStringLiteral("cmdRecentFiles"));
     recentFilesButton_->setToolTip(QStringLiteral("Recent files (Down arrow)"));
     connect(recentFilesButton_, &QAction::triggered, this,
-            [this, box] { recentFiles_->popup(box->mapToGlobal(QPoint(0, box->height()))); });
+            [this, box] {
+                recentFiles_->setMinimumWidth(box->width());
+                recentFiles_->popup(box->mapToGlobal(QPoint(0, box->height())));
+            });
     box->installEventFilter(this);
 }
 
@@ -605,6 +621,7 @@ void MainWindow::mirror(const Control& control, Aspect aspect) {
         if (control.kind() == ControlKind::OptionButton && !models_.empty()) updateModelTabStop();
         break;
     case Aspect::Locked:
+        if (w == widget(ui_.txtUploadPath) && recentFilesButton_) recentFilesButton_->setEnabled(!control.locked());
         if (auto* e = qobject_cast<QLineEdit*>(w))
             e->setReadOnly(control.locked());
         else if (w == terminal_)

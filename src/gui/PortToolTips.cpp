@@ -19,14 +19,19 @@ public:
     explicit MarkedItemDelegate(QComboBox* selector) : QStyledItemDelegate(selector), selector_(selector) {}
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        QStyledItemDelegate::paint(painter, option, index);
         const QString mark = index.data(PortToolTips::MarkRole).toString();
+        const bool absent = !mark.isEmpty() && !index.data(PortToolTips::PresentRole).toBool();
+        const bool selected = option.state & QStyle::State_Selected;
+        const QPalette::ColorRole role = selected ? QPalette::HighlightedText : QPalette::Text;
+        const QColor ink = option.palette.color(absent ? QPalette::Disabled : QPalette::Active, role);
+        QStyleOptionViewItem item = option;
+        item.palette.setColor(role, ink);
+        QStyledItemDelegate::paint(painter, item, index);
         if (mark.isEmpty()) return;
         QRect area = option.rect;
         area.setLeft(area.left() + textColumn(option) + MarkGap);
-        const bool selected = option.state & QStyle::State_Selected;
         painter->save();
-        painter->setPen(option.palette.color(QPalette::Disabled, selected ? QPalette::HighlightedText : QPalette::Text));
+        painter->setPen(ink);
         painter->drawText(area, Qt::AlignLeft | Qt::AlignVCenter, mark);
         painter->restore();
     }
@@ -65,6 +70,7 @@ void PortToolTips::update() {
     for (int n = ComPortMapping::FirstPort; n <= ComPortMapping::LastPort && n < selector_->count(); ++n) {
         selector_->setItemData(n, ports_.describe(n), Qt::ToolTipRole);
         selector_->setItemData(n, ports_.mark(n), MarkRole);
+        selector_->setItemData(n, ports_.present(n), PresentRole);
     }
     const int current = selector_->findText(selector_->currentText());
     selector_->setToolTip(current >= 0 ? selector_->itemData(current, Qt::ToolTipRole).toString() : QString());

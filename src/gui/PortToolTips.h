@@ -7,7 +7,7 @@ class QComboBox;
 
 // The port selector's tool tips and presence marks: each "Com n" item names the device it
 // is on this machine and what is there, in its tool tip and, in brief, beside its own text
-// in the list ("ttyUSB0, FT232R", "not present"), which stays the text the engine reads.
+// in the list ("ttyUSB0, FT232R", "not present", dimmed), which stays the text the engine reads.
 // The selector's tool tip is its current item's. Read afresh whenever one is about to
 // show, so a device plugged in meanwhile is seen.
 class PortToolTips : public QObject {
@@ -15,8 +15,9 @@ class PortToolTips : public QObject {
 public:
     PortToolTips(QComboBox* selector, ComPortMapping& ports);
 
-    // Where an item's mark is kept.
+    // Where an item's mark is kept, and whether its device is there (the others are dimmed).
     static constexpr int MarkRole = Qt::UserRole + 1;
+    static constexpr int PresentRole = Qt::UserRole + 2;
 
     // Shows the mapping as it is now, without listing the devices again.
     void update();

@@ -184,9 +184,11 @@ void TerminalView::focusOutEvent(QFocusEvent* event) {
 bool TerminalView::event(QEvent* event) {
     const bool handled = QPlainTextEdit::event(event);
     // The frame shows where the keys go: in the highlight colour while the pane has the focus.
-    if (event->type() == QEvent::Paint && hasFocus()) {
+    if (event->type() == QEvent::Paint) {
         QPainter painter(this);
-        painter.setPen(QPen(palette().color(QPalette::Highlight), FocusFrameWidth));
+        QPen pen(palette().color(hasFocus() ? QPalette::Highlight : QPalette::Mid), FocusFrameWidth);
+        pen.setJoinStyle(Qt::MiterJoin);
+        painter.setPen(pen);
         painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
     }
     return handled;

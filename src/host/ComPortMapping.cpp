@@ -114,15 +114,21 @@ QString ComPortMapping::presence(int number) const {
         if (!d->serialNumber.isEmpty()) details << QStringLiteral("serial number %1").arg(d->serialNumber);
         return details.isEmpty() ? QStringLiteral("present") : details.join(QStringLiteral(", "));
     }
-    return QFileInfo::exists(mapping(number).device) ? QStringLiteral("present") : QLatin1String(NotPresent);
+    return present(number) ? QStringLiteral("present") : QLatin1String(NotPresent);
+}
+
+bool ComPortMapping::present(int number) const {
+    return presentDevice(number) || QFileInfo::exists(mapping(number).device);
 }
 
 QString ComPortMapping::mark(int number) const {
+    if (!present(number)) return QLatin1String(NotPresent);
     const auto d = presentDevice(number);
     const QString device = d ? d->path : mapping(number).device;
-    if (!d && !QFileInfo::exists(device)) return QLatin1String(NotPresent);
-    const QString name = QFileInfo(device).fileName();
-    return d && !d->description.isEmpty() ? name + QStringLiteral(", ") + d->description : name;
+    // Named as under /dev ("ttyUSB0", "pts/3"); a node elsewhere by its whole path.
+    const QString devices = QStringLiteral("/dev/");
+    const QString name = device.startsWith(devices) ? device.mid(devices.size()) : device;
+    return name + QStringLiteral(", ") + (d && !d->description.isEmpty() ? d->description : QStringLiteral("present"));
 }
 
 QString ComPortMapping::describe(int number) const {

@@ -1,6 +1,5 @@
 #include "images/ChecksumViewer.h"
 
-#include <algorithm>
 #include <cctype>
 
 #include "app/Engine.h"
@@ -46,7 +45,11 @@ std::optional<size_t> ChecksumViewer::LineHolding(const std::string& text, const
         const size_t end = at + needle.size();
         if ((at > 0 && partOfWord(haystack[at - 1])) || (end < haystack.size() && partOfWord(haystack[end])))
             continue;
-        return static_cast<size_t>(std::count(haystack.begin(), haystack.begin() + static_cast<long>(at), '\n'));
+        // CR LF, a lone CR and a lone LF each end a line, as the viewer shows them.
+        size_t line = 0;
+        for (size_t i = 0; i < at; ++i)
+            if (text[i] == '\r' || (text[i] == '\n' && (i == 0 || text[i - 1] != '\r'))) ++line;
+        return line;
     }
     return std::nullopt;
 }

@@ -142,7 +142,7 @@ TEST(SecondaryWindows, TheChecksumViewerMarksTheExpectedChecksumsLineAndEscapeOr
     for (const auto& row : rows) {
         SCOPED_TRACE(row.expected);
         GuiHarness g;
-        g.files.put(UploadFileSelection::Models()[1].checksumFile, "v3 0x1234\r\nv2 0x12a\r\nv1 0x12 (old)\r\n");
+        g.files.put(UploadFileSelection::Models()[1].checksumFile, "v3 0x1234\r\nv2 0x12a\rv1 0x12 (old)\r\n");
         g.ui().optTessin.setChecked(true);
         g.ui().txtFileChecksum.setText(row.expected);
         g.find<QAbstractButton>("cmdCheckSumtxtButton")->click();
