@@ -39,7 +39,8 @@ void ChecksumWindow::showText(const QString& caption, const QString& text, std::
     setWindowTitle(caption);
     text_->setPlainText(GuiText::lines(text));
     QList<QTextEdit::ExtraSelection> marks;
-    const QTextBlock line = markedLine ? text_->document()->findBlockByNumber(static_cast<int>(*markedLine)) : QTextBlock();
+    const QTextBlock line =
+        markedLine ? text_->document()->findBlockByNumber(static_cast<int>(*markedLine)) : QTextBlock();
     if (line.isValid()) {
         QTextEdit::ExtraSelection mark;
         mark.cursor = QTextCursor(line);
