@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QDropEvent>
 #include <QFocusEvent>
 #include <QGridLayout>
@@ -20,8 +21,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpression>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QStyle>
 #include <QStyleOption>
 #include <QTimer>
@@ -445,11 +446,10 @@ void MainWindow::buildRecentFilesMenu() {
     recentFilesButton_ = box->addAction(QIcon(arrow), QLineEdit::TrailingPosition);
     recentFilesButton_->setObjectName(QStringLiteral("cmdRecentFiles"));
     recentFilesButton_->setToolTip(QStringLiteral("Recent files (Down arrow)"));
-    connect(recentFilesButton_, &QAction::triggered, this,
-            [this, box] {
-                recentFiles_->setMinimumWidth(box->width());
-                recentFiles_->popup(box->mapToGlobal(QPoint(0, box->height())));
-            });
+    connect(recentFilesButton_, &QAction::triggered, this, [this, box] {
+        recentFiles_->setMinimumWidth(box->width());
+        recentFiles_->popup(box->mapToGlobal(QPoint(0, box->height())));
+    });
     box->installEventFilter(this);
 }
 
@@ -506,7 +506,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
     bool otherContent = !event->mimeData()->hasUrls();
     for (const QUrl& url : event->mimeData()->urls()) {
         if (url.isLocalFile())
-            files.push_back(GuiText::toLocal(url.toLocalFile()));
+            files.push_back(GuiText::toLocal(QDir::toNativeSeparators(url.toLocalFile())));
         else
             otherContent = true;
     }
@@ -602,7 +602,8 @@ void MainWindow::mirror(const Control& control, Aspect aspect) {
         if (w == widget(ui_.txtUploadPath) && recentFiles_) {
             recentFiles_->clear();
             for (const std::string& entry : control.entries()) {
-                QAction* item = recentFiles_->addAction(GuiText::fromLocal(entry));
+                // A path is no caption: an "&" in it stays itself.
+                QAction* item = recentFiles_->addAction(GuiText::fromLocal(entry).replace('&', QStringLiteral("&&")));
                 connect(item, &QAction::triggered, this, [this, entry] {
                     run("txtUploadPath_EntryChosen", [&] { k_.recentFiles.txtUploadPath_EntryChosen(entry); });
                 });

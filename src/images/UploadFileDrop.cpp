@@ -4,8 +4,7 @@
 
 namespace {
 constexpr const char* NotAFile = "Only a file can be dropped here";
-constexpr const char* SeveralFiles = "Drop one file at a time: ";
-constexpr const char* SeveralFilesTail = " were dropped";
+constexpr const char* OneAtATime = "Drop one file at a time";
 constexpr const char* AFolder = " is a folder: drop an image file";
 }  // namespace
 
@@ -14,14 +13,12 @@ bool UploadFileDrop::DropAllowed() const { return !k_.state.uploadBusy; }
 void UploadFileDrop::Form_DragDrop(const std::vector<std::string>& files, bool otherContent) {
     if (!DropAllowed()) return;
     UploadFileStatus& status = k_.uploadFileStatus;
-    if (files.empty() || otherContent) {
-        status.Tell(files.size() + (otherContent ? 1 : 0) > 1 ? SeveralFiles + std::string("several items") +
-                                                                    SeveralFilesTail
-                                                              : NotAFile);
+    if (files.size() > 1 || (otherContent && !files.empty())) {
+        status.Tell(OneAtATime);
         return;
     }
-    if (files.size() > 1) {
-        status.Tell(SeveralFiles + std::to_string(files.size()) + " files" + SeveralFilesTail);
+    if (files.empty()) {
+        status.Tell(NotAFile);
         return;
     }
     const std::string& path = files.front();
@@ -29,7 +26,7 @@ void UploadFileDrop::Form_DragDrop(const std::vector<std::string>& files, bool o
     try {
         folder = k_.files.folderExists(path);
     } catch (...) {
-        // A path the host cannot look up is no folder; the path box says what it is.
+        // A path the host cannot look up is no folder; the status line then says what it is.
     }
     if (folder) {
         status.Tell(status.FileName(path) + AFolder);
