@@ -282,6 +282,8 @@ void MainWindow::buildLayout() {
     main->addLayout(loaderRow);
     main->addWidget(w(ui_.ProgressBar1));
     main->addWidget(w(ui_.lblUploadStatus));
+    // A long line is cut at the window's edge rather than widening the window.
+    w(ui_.lblUploadStatus)->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     main->addWidget(w(ui_.lblUploadResult));
     main->addLayout(actionRow);
     resize(760, 560);

@@ -38,7 +38,8 @@ void UploadFileStatus::Describe() {
         head = k_.files.readHead(path, HeadBytes);
     } catch (const HostError& e) {
         const int n = e.number();
-        Tell(n == ErrorNumber::FileNotFound || n == ErrorNumber::PathNotFound ? NoSuchFile + path
+        // The box shows where it was looked for.
+        Tell(n == ErrorNumber::FileNotFound || n == ErrorNumber::PathNotFound ? NoSuchFile + name
                                                                                : Unreadable + e.reason());
         return;
     }

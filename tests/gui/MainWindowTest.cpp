@@ -129,7 +129,7 @@ TEST(MainWindow, ADroppedFileIsABrowseChoiceAndTheStatusLineSaysWhatItIs) {
          "app.img: " + std::to_string(image.size()) + " bytes, declared checksum " + declared},
         {{file("/img/notes.txt")}, "/img/notes.txt",
          "notes.txt is not an encoded image file: it does not start with \"// ZQ Encoded Image File\""},
-        {{file("/img/gone.img")}, "/img/gone.img", "No such file: /img/gone.img"},
+        {{file("/img/gone.img")}, "/img/gone.img", "No such file: gone.img"},
         {{file("/img")}, "", "img is a folder: drop an image file"},
         {{file("/img/app.img"), file("/img/notes.txt")}, "", "Drop one file at a time"},
         {{QUrl("https://example.com/app.img")}, "", "Only a file can be dropped here"},
