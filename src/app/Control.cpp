@@ -40,6 +40,12 @@ void Control::addEntry(const std::string& entry) {
     notify(Aspect::Entries);
 }
 
+void Control::setEntries(std::vector<std::string> entries) {
+    if (entries == entries_) return;
+    entries_ = std::move(entries);
+    notify(Aspect::Entries);
+}
+
 void Control::setEnabled(bool enabled) {
     if (enabled == enabled_) return;
     enabled_ = enabled;

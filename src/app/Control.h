@@ -61,6 +61,8 @@ public:
 
     const std::vector<std::string>& entries() const { return entries_; }
     void addEntry(const std::string& entry);
+    // Replaces the entries (the path box offers its model's recent files as entries).
+    void setEntries(std::vector<std::string> entries);
 
     bool enabled() const { return enabled_; }
     void setEnabled(bool enabled);

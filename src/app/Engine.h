@@ -14,6 +14,9 @@
 #include "app/State.h"
 #include "app/UserDialogue.h"
 #include "images/ChecksumViewer.h"
+#include "images/RecentUploadFiles.h"
+#include "images/UploadFileDrop.h"
+#include "images/UploadFileStatus.h"
 #include "images/UploadFileSelection.h"
 #include "ios/ChecksumReadback.h"
 #include "ios/EngineeringCommands.h"
@@ -83,6 +86,9 @@ public:
     // Image files and checksum references
     UploadFileSelection uploadFiles{*this};
     ChecksumViewer checksumViewer{*this};
+    RecentUploadFiles recentFiles{*this};
+    UploadFileStatus uploadFileStatus{*this};
+    UploadFileDrop fileDrop{*this};
     // Terminal
     TerminalPane terminal{*this};
     TerminalMode terminalMode{*this};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // Whole-file access with the host's path mapping. Engine paths are written as the
@@ -13,6 +14,13 @@ public:
     // root (Linux); false on Windows.
     virtual bool posixPaths() const = 0;
     virtual std::string readAll(const std::string& path) = 0;
+    // The file's size and its first bytes (at most `bytes` of them), failing as readAll
+    // does: a look at a file of any size that costs no more than its first bytes.
+    struct Head {
+        uint64_t size = 0;
+        std::string bytes;
+    };
+    virtual Head readHead(const std::string& path, size_t bytes) = 0;
     virtual void writeAll(const std::string& path, const std::string& bytes) = 0;
     // The name of the file or folder the path names (its last component, as stored),
     // or empty when there is none.

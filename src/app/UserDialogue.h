@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 
 struct FileDialogRequest {
@@ -22,8 +24,10 @@ public:
     virtual void usageBox(const std::string& text, const std::string& title) = 0;
     // Modal file-open dialog; returns the chosen file, or empty when cancelled.
     virtual std::string openFile(const FileDialogRequest& request) = 0;
-    // The modeless checksum reference viewer, built anew when it was closed.
-    virtual void showChecksumViewer(const std::string& caption, const std::string& text) = 0;
+    // The modeless checksum reference viewer, built anew when it was closed; the marked
+    // line (counting from 0) is highlighted and scrolled into view.
+    virtual void showChecksumViewer(const std::string& caption, const std::string& text,
+                                    std::optional<size_t> markedLine) = 0;
     virtual void closeChecksumViewer() = 0;
     // The modeless About box.
     virtual void showAbout() = 0;

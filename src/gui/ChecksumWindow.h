@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QWidget>
+#include <cstddef>
 #include <functional>
+#include <optional>
 
 class QPlainTextEdit;
 
@@ -12,12 +14,14 @@ class ChecksumWindow : public QWidget {
 public:
     explicit ChecksumWindow(QWidget* parent = nullptr);
 
-    void showText(const QString& caption, const QString& text);
+    // The marked line (from 0) is highlighted and scrolled into view.
+    void showText(const QString& caption, const QString& text, std::optional<size_t> markedLine);
     // Told when the user closes the window.
     std::function<void()> onClosed;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QPlainTextEdit* text_;

@@ -5,6 +5,8 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
+#include <QDropEvent>
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -15,12 +17,18 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QPainter>
 #include <QRegularExpression>
+#include <QStyle>
+#include <QStyleOption>
 #include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/Engine.h"
 #include "gui/GuiText.h"
@@ -66,6 +74,9 @@ MainWindow::MainWindow(Engine& engine, WidgetDialogue& dialogue, ComPortMapping&
     buildLayout();
     connectEvents();
     setTabOrder();
+    buildRecentFilesMenu();
+    // Whatever is dropped goes to the window, which asks the engine; no box takes it as text.
+    for (QWidget* child : findChildren<QWidget*>()) child->setAcceptDrops(false);
     mirrorAll();
     ui_.addListener(this);
 
@@ -83,6 +94,7 @@ QWidget* MainWindow::widget(const Control& control) const {
 void MainWindow::buildControls() {
     auto* central = new QWidget(this);
     central->setObjectName("central");
+    setAcceptDrops(true);
     setCentralWidget(central);
     for (Control* c : ui_.all()) {
         QWidget* w = nullptr;
@@ -120,7 +132,13 @@ void MainWindow::buildControls() {
         case ControlKind::CheckBox: w = new QCheckBox(GuiText::fromLocal(c->caption()), central); break;
         case ControlKind::Label: w = new QLabel(GuiText::fromLocal(c->caption()), central); break;
         case ControlKind::Frame: w = new QGroupBox(GuiText::fromLocal(c->caption()), central); break;
-        case ControlKind::ProgressBar: w = new QProgressBar(central); break;
+        case ControlKind::ProgressBar: {
+            // A plain bar: no figure on it.
+            auto* bar = new QProgressBar(central);
+            bar->setTextVisible(false);
+            w = bar;
+            break;
+        }
         case ControlKind::Timer:
         case ControlKind::MenuItem: continue;
         }
@@ -208,8 +226,11 @@ void MainWindow::buildLayout() {
     // The maker-only row: the switcher models and the engineers' buttons. When all of
     // it is hidden, the terminal below takes its room.
     auto* models = new QHBoxLayout(w(ui_.FrameSwitcherType));
-    for (const Control* option : {&ui_.optVarda, &ui_.optTessin, &ui_.optR65500, &ui_.optTarsel16, &ui_.optHalcyn})
+    for (const Control* option : {&ui_.optVarda, &ui_.optTessin, &ui_.optR65500, &ui_.optTarsel16, &ui_.optHalcyn}) {
         models->addWidget(w(*option));
+        models_.push_back(widgetAs<QRadioButton>(*option));
+        w(*option)->installEventFilter(this);
+    }
     models->addStretch();
     auto* makerButtons = new QGridLayout;
     makerButtons->addWidget(w(ui_.cmdSplashButton), 0, 0);
@@ -261,6 +282,8 @@ void MainWindow::buildLayout() {
     main->addLayout(loaderRow);
     main->addWidget(w(ui_.ProgressBar1));
     main->addWidget(w(ui_.lblUploadStatus));
+    // A long line is cut at the window's edge rather than widening the window.
+    w(ui_.lblUploadStatus)->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     main->addWidget(w(ui_.lblUploadResult));
     main->addLayout(actionRow);
     resize(760, 560);
@@ -384,8 +407,14 @@ void MainWindow::exitButtonGotFocus() {
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
-        // Enter presses the focused button, as the window's users know it from Windows.
         const auto* key = static_cast<QKeyEvent*>(event);
+        if (moveInModels(watched, *key)) return true;
+        if (watched == widget(ui_.txtUploadPath) && key->key() == Qt::Key_Down && recentFilesButton_->isVisible() &&
+            recentFilesButton_->isEnabled()) {
+            recentFilesButton_->trigger();
+            return true;
+        }
+        // Enter presses the focused button, as the window's users know it from Windows.
         auto* button = qobject_cast<QPushButton*>(watched);
         if (button && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
             !(key->modifiers() & ~Qt::KeypadModifier)) {
@@ -400,6 +429,91 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             QTimer::singleShot(0, this, [this] { exitButtonGotFocus(); });
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::buildRecentFilesMenu() {
+    auto* box = widgetAs<QLineEdit>(ui_.txtUploadPath);
+    recentFiles_ = new QMenu(box);
+    recentFiles_->setObjectName(QStringLiteral("mnuRecentFiles"));
+    // The arrow of a drop-down list, as the style draws it for the selectors.
+    QPixmap arrow(16, 16);
+    arrow.fill(Qt::transparent);
+    {
+        QPainter painter(&arrow);
+        QStyleOption option;
+        option.initFrom(box);
+        option.rect = arrow.rect().adjusted(3, 3, -3, -3);
+        style()->drawPrimitive(QStyle::PE_IndicatorArrowDown, &option, &painter, box);
+    }
+    recentFilesButton_ = box->addAction(QIcon(arrow), QLineEdit::TrailingPosition);
+    recentFilesButton_->setObjectName(QStringLiteral("cmdRecentFiles"));
+    recentFilesButton_->setToolTip(QStringLiteral("Recent files (Down arrow)"));
+    connect(recentFilesButton_, &QAction::triggered, this, [this, box] {
+        recentFiles_->setMinimumWidth(box->width());
+        recentFiles_->popup(box->mapToGlobal(QPoint(0, box->height())));
+    });
+    box->installEventFilter(this);
+}
+
+void MainWindow::updateModelTabStop() {
+    QRadioButton* stop = nullptr;
+    for (QRadioButton* option : models_)
+        if (option->isChecked()) stop = option;
+    if (!stop) stop = models_.front();
+    for (QRadioButton* option : models_) option->setFocusPolicy(option == stop ? Qt::StrongFocus : Qt::ClickFocus);
+}
+
+bool MainWindow::moveInModels(QObject* watched, const QKeyEvent& key) {
+    const auto at = std::find(models_.begin(), models_.end(), watched);
+    if (at == models_.end() || key.modifiers() & ~Qt::KeypadModifier) return false;
+    int step = 0;
+    switch (key.key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Up: step = -1; break;
+    case Qt::Key_Right:
+    case Qt::Key_Down: step = 1; break;
+    default: return false;
+    }
+    // Round the group, past the ones that cannot be chosen.
+    const int count = static_cast<int>(models_.size());
+    int index = static_cast<int>(at - models_.begin());
+    for (int i = 0; i < count; ++i) {
+        index = (index + step + count) % count;
+        QRadioButton* next = models_[static_cast<size_t>(index)];
+        if (next->isVisibleTo(this) && next->isEnabled()) {
+            next->setFocus(Qt::TabFocusReason);
+            next->click();
+            break;
+        }
+    }
+    return true;
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (k_.fileDrop.DropAllowed())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
+    if (k_.fileDrop.DropAllowed())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    std::vector<std::string> files;
+    bool otherContent = !event->mimeData()->hasUrls();
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile())
+            files.push_back(GuiText::toLocal(QDir::toNativeSeparators(url.toLocalFile())));
+        else
+            otherContent = true;
+    }
+    run("Form_DragDrop", [&] { k_.fileDrop.Form_DragDrop(files, otherContent); });
+    event->acceptProposedAction();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -487,7 +601,17 @@ void MainWindow::mirror(const Control& control, Aspect aspect) {
         if (w == terminal_) terminal_->textGrew();
         break;
     case Aspect::Entries:
-        if (auto* combo = qobject_cast<QComboBox*>(w)) {
+        if (w == widget(ui_.txtUploadPath) && recentFiles_) {
+            recentFiles_->clear();
+            for (const std::string& entry : control.entries()) {
+                // A path is no caption: an "&" in it stays itself.
+                QAction* item = recentFiles_->addAction(GuiText::fromLocal(entry).replace('&', QStringLiteral("&&")));
+                connect(item, &QAction::triggered, this, [this, entry] {
+                    run("txtUploadPath_EntryChosen", [&] { k_.recentFiles.txtUploadPath_EntryChosen(entry); });
+                });
+            }
+            recentFilesButton_->setVisible(!control.entries().empty());
+        } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
             combo->clear();
             for (const std::string& entry : control.entries()) combo->addItem(GuiText::fromLine(entry));
             combo->setEditText(text());
@@ -497,8 +621,10 @@ void MainWindow::mirror(const Control& control, Aspect aspect) {
     case Aspect::Visible: w->setVisible(control.visible()); break;
     case Aspect::Checked:
         if (auto* b = qobject_cast<QAbstractButton*>(w)) b->setChecked(control.checked());
+        if (control.kind() == ControlKind::OptionButton && !models_.empty()) updateModelTabStop();
         break;
     case Aspect::Locked:
+        if (w == widget(ui_.txtUploadPath) && recentFilesButton_) recentFilesButton_->setEnabled(!control.locked());
         if (auto* e = qobject_cast<QLineEdit*>(w))
             e->setReadOnly(control.locked());
         else if (w == terminal_)

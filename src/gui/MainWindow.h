@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "app/Controls.h"
 
@@ -11,6 +12,9 @@ class ComPortMapping;
 class Engine;
 class QAction;
 class QComboBox;
+class QKeyEvent;
+class QMenu;
+class QRadioButton;
 class TerminalView;
 class WidgetDialogue;
 
@@ -30,6 +34,9 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildControls();
@@ -41,6 +48,12 @@ private:
     void connectButton(Control& control, std::function<void()> handler);
     void connectSelector(Control& control, std::function<void()> click);
     void setTabOrder();
+    // The path box offers its entries (the model's recent files) in a menu of its own.
+    void buildRecentFilesMenu();
+    // The switcher models are one Tab stop, the selected one (else the first), as an option
+    // group is; the arrow keys move between them and select.
+    void updateModelTabStop();
+    bool moveInModels(QObject* watched, const QKeyEvent& key);
 
     void controlChanged(const Control& control, Aspect aspect) override;
     void mirror(const Control& control, Aspect aspect);
@@ -61,5 +74,9 @@ private:
     std::map<const Control*, QWidget*> widgets_;
     std::map<const Control*, QAction*> actions_;
     TerminalView* terminal_ = nullptr;
+    QMenu* recentFiles_ = nullptr;
+    QAction* recentFilesButton_ = nullptr;
+    // In the order they stand in their frame.
+    std::vector<QRadioButton*> models_;
     bool inGotFocus_ = false;
 };

@@ -2,6 +2,7 @@
 
 #include <QFontDatabase>
 #include <QKeyEvent>
+#include <QPainter>
 #include <QScrollBar>
 #include <QTextCursor>
 
@@ -10,6 +11,7 @@ constexpr int KeyCodeF1 = 112;
 constexpr char16_t ControlPictures = 0x2400;  // U+2400..U+241F stand for the C0 codes
 // Late enough to gather a burst into one update, too soon for a person to notice.
 constexpr int CatchUpMs = 30;
+constexpr int FocusFrameWidth = 2;
 }  // namespace
 
 TerminalView::TerminalView(QWidget* parent) : QPlainTextEdit(parent) {
@@ -22,6 +24,9 @@ TerminalView::TerminalView(QWidget* parent) : QPlainTextEdit(parent) {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    // Room for the focus frame around the text.
+    setFrameStyle(QFrame::Box | QFrame::Plain);
+    setLineWidth(FocusFrameWidth);
     catchUp_.setSingleShot(true);
     connect(&catchUp_, &QTimer::timeout, this, &TerminalView::catchUp);
 }
@@ -118,6 +123,9 @@ std::string TerminalView::keyBytes(const QKeyEvent& event) {
     case Qt::Key_Escape: return "\x1b";
     default: break;
     }
+    // Delete, Insert, the arrows and the function keys have no character of their own,
+    // whatever text the platform attaches to them (0x7F for Delete).
+    if (event.key() >= Qt::Key_Escape && event.key() <= Qt::Key_unknown && event.key() != Qt::Key_Tab) return {};
     if ((mods & Qt::ControlModifier) && event.key() >= Qt::Key_A && event.key() <= Qt::Key_Z)
         return std::string(1, static_cast<char>(event.key() - Qt::Key_A + 1));
     std::string bytes;
@@ -126,7 +134,19 @@ std::string TerminalView::keyBytes(const QKeyEvent& event) {
     return bytes;
 }
 
+bool TerminalView::isCopyKey(const QKeyEvent& event, bool selection) {
+    const Qt::KeyboardModifiers mods = event.modifiers() & ~Qt::KeypadModifier;
+    if (event.key() != Qt::Key_C) return false;
+    // Ctrl+Shift+C always copies; Ctrl+C copies a selection, else it is the control code.
+    return mods == (Qt::ControlModifier | Qt::ShiftModifier) || (mods == Qt::ControlModifier && selection);
+}
+
 void TerminalView::keyPressEvent(QKeyEvent* event) {
+    if (isCopyKey(*event, textCursor().hasSelection())) {
+        copy();
+        event->accept();
+        return;
+    }
     if (onKeyDown)
         onKeyDown(keyCode(*event), event->modifiers() & Qt::ShiftModifier, event->modifiers() & Qt::ControlModifier,
                   event->modifiers() & Qt::AltModifier);
@@ -149,4 +169,27 @@ void TerminalView::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_End: QPlainTextEdit::keyPressEvent(event); return;
     default: event->accept(); return;
     }
+}
+
+void TerminalView::focusInEvent(QFocusEvent* event) {
+    QPlainTextEdit::focusInEvent(event);
+    update();
+}
+
+void TerminalView::focusOutEvent(QFocusEvent* event) {
+    QPlainTextEdit::focusOutEvent(event);
+    update();
+}
+
+bool TerminalView::event(QEvent* event) {
+    const bool handled = QPlainTextEdit::event(event);
+    // The frame shows where the keys go: in the highlight colour while the pane has the focus.
+    if (event->type() == QEvent::Paint) {
+        QPainter painter(this);
+        QPen pen(palette().color(hasFocus() ? QPalette::Highlight : QPalette::Mid), FocusFrameWidth);
+        pen.setJoinStyle(Qt::MiterJoin);
+        painter.setPen(pen);
+        painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+    }
+    return handled;
 }

@@ -32,9 +32,14 @@ public:
     static std::string keyBytes(const QKeyEvent& event);
     // Key codes as the engine knows them (F1 is 112); 0 for keys it has no code for.
     static int keyCode(const QKeyEvent& event);
+    // Whether the key copies the selection instead of reaching the line.
+    static bool isCopyKey(const QKeyEvent& event, bool selection);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    bool event(QEvent* event) override;
 
     void showEvent(QShowEvent* event) override;
 

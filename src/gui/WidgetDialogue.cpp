@@ -124,7 +124,8 @@ std::string WidgetDialogue::openFile(const FileDialogRequest& request) {
     return GuiText::toLocal(chosen);
 }
 
-void WidgetDialogue::showChecksumViewer(const std::string& caption, const std::string& text) {
+void WidgetDialogue::showChecksumViewer(const std::string& caption, const std::string& text,
+                                        std::optional<size_t> markedLine) {
     if (unattended_) return;
     if (!viewer_) {
         viewer_ = new ChecksumWindow(main_);
@@ -132,7 +133,7 @@ void WidgetDialogue::showChecksumViewer(const std::string& caption, const std::s
             if (onViewerClosed) onViewerClosed();
         };
     }
-    viewer_->showText(GuiText::fromLocal(caption), GuiText::fromLocal(text));
+    viewer_->showText(GuiText::fromLocal(caption), GuiText::fromLocal(text), markedLine);
 }
 
 void WidgetDialogue::closeChecksumViewer() {

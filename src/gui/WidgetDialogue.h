@@ -33,7 +33,8 @@ public:
     void messageBox(const std::string& text, const std::string& title) override;
     void usageBox(const std::string& text, const std::string& title) override;
     std::string openFile(const FileDialogRequest& request) override;
-    void showChecksumViewer(const std::string& caption, const std::string& text) override;
+    void showChecksumViewer(const std::string& caption, const std::string& text,
+                            std::optional<size_t> markedLine) override;
     void closeChecksumViewer() override;
     void showAbout() override;
     void closeAbout() override;

@@ -27,6 +27,7 @@ namespace {
 
 constexpr const char* StableNameFolder = "/dev/serial/by-id";
 constexpr const char* UsualGroup = "dialout";
+constexpr const char* NotPresent = "not present";
 
 std::string settingName(int number) { return ComPortMapping::SettingPrefix + std::to_string(number); }
 std::string portsKey() { return std::string(Settings::ProgramKey) + '\\' + ComPortMapping::SettingGroup; }
@@ -113,7 +114,21 @@ QString ComPortMapping::presence(int number) const {
         if (!d->serialNumber.isEmpty()) details << QStringLiteral("serial number %1").arg(d->serialNumber);
         return details.isEmpty() ? QStringLiteral("present") : details.join(QStringLiteral(", "));
     }
-    return QFileInfo::exists(mapping(number).device) ? QStringLiteral("present") : QStringLiteral("not present");
+    return present(number) ? QStringLiteral("present") : QLatin1String(NotPresent);
+}
+
+bool ComPortMapping::present(int number) const {
+    return presentDevice(number) || QFileInfo::exists(mapping(number).device);
+}
+
+QString ComPortMapping::mark(int number) const {
+    if (!present(number)) return QLatin1String(NotPresent);
+    const auto d = presentDevice(number);
+    const QString device = d ? d->path : mapping(number).device;
+    // Named as under /dev ("ttyUSB0", "pts/3"); a node elsewhere by its whole path.
+    const QString devices = QStringLiteral("/dev/");
+    const QString name = device.startsWith(devices) ? device.mid(devices.size()) : device;
+    return name + QStringLiteral(", ") + (d && !d->description.isEmpty() ? d->description : QStringLiteral("present"));
 }
 
 QString ComPortMapping::describe(int number) const {

@@ -56,11 +56,16 @@ public:
     void refresh();
     // The listed device the port's device is (through any links), if it is there.
     std::optional<SerialDevice> presentDevice(int number) const;
+    // Whether there is a device at the port's device path (an adapter or any other node).
+    bool present(int number) const;
     // What is at the port's device: the adapter's description, maker and serial number,
     // "present" for a device the system does not list as an adapter, or "not present".
     QString presence(int number) const;
     // The port's device and what is there, in one line.
     QString describe(int number) const;
+    // In brief, beside the port's name in a list: "ttyUSB0, FT232R USB UART", "pts/3, present"
+    // (a device the system does not list as an adapter), or "not present".
+    QString mark(int number) const;
 
     // The path to open for port n. Fails as HostError: no such port when nothing is
     // there, permission denied (saying what to do about it) when the user may not use it.

@@ -45,7 +45,7 @@ QString QtFileSystem::hostPath(const std::string& path, Use use) const {
     return mapped.path;
 }
 
-std::string QtFileSystem::readAll(const std::string& path) {
+QString QtFileSystem::readablePath(const std::string& path) const {
     const QString p = hostPath(path, Use::Reading);
     const QFileInfo info(p);
     if (!info.exists()) {
@@ -55,6 +55,21 @@ std::string QtFileSystem::readAll(const std::string& path) {
     if (info.isDir()) fail(ErrorNumber::PathFileAccess, p, QStringLiteral("is a folder"));
     // A device or a pipe could block the reader for ever.
     if (!info.isFile()) fail(ErrorNumber::PathFileAccess, p, QStringLiteral("is not a regular file"));
+    return p;
+}
+
+FileSystem::Head QtFileSystem::readHead(const std::string& path, size_t bytes) {
+    const QString p = readablePath(path);
+    QFile file(p);
+    if (!file.open(QIODevice::ReadOnly)) fail(ErrorNumber::PathFileAccess, p, file.errorString());
+    const QByteArray data = file.read(static_cast<qint64>(bytes));
+    if (file.error() != QFileDevice::NoError) fail(ErrorNumber::DeviceIoError, p, file.errorString());
+    return {static_cast<uint64_t>(file.size()), data.toStdString()};
+}
+
+std::string QtFileSystem::readAll(const std::string& path) {
+    const QString p = readablePath(path);
+    const QFileInfo info(p);
     if (info.size() > MaxFileBytes) fail(ErrorNumber::OutOfMemory, p, QStringLiteral("file too large"));
 
     QFile file(p);

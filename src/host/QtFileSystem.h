@@ -19,6 +19,7 @@ public:
 
     bool posixPaths() const override;
     std::string readAll(const std::string& path) override;
+    Head readHead(const std::string& path, size_t bytes) override;
     void writeAll(const std::string& path, const std::string& bytes) override;
     std::string lookup(const std::string& path) override;
     bool folderExists(const std::string& path) override;
@@ -30,6 +31,8 @@ private:
     enum class Use { Reading, Writing };
     // The host path of an engine path, or the failure that names it.
     QString hostPath(const std::string& path, Use use) const;
+    // The host path of a regular file to read, or the failure that says why it is none.
+    QString readablePath(const std::string& path) const;
 
     HostPathMapping mapping_;
 };

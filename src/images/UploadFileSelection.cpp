@@ -35,6 +35,14 @@ void UploadFileSelection::SelectModel(const SwitcherModel& model) {
     // The path handler runs nested in this write, with the option already selected.
     k_.ui.txtUploadPath.setText(k_.state.*model.path);
     k_.state.switcherType = model.folder;
+    k_.recentFiles.Show();
+}
+
+const SwitcherModel* UploadFileSelection::SelectedModel() const {
+    const SwitcherModel* selected = nullptr;
+    for (const SwitcherModel& model : Models())
+        if ((k_.ui.*model.option).checked()) selected = &model;
+    return selected;
 }
 
 void UploadFileSelection::optVarda_Click() { SelectModel(Models()[Varda]); }
@@ -53,6 +61,7 @@ void UploadFileSelection::txtUploadPath_Change() {
         int32_t type = 0;
         k_.settings.WriteRegValue(Settings::SettingsKey, model.setting, SettingValue::fromText(text), type);
     }
+    k_.uploadFileStatus.Describe();
 }
 
 void UploadFileSelection::cmdBrowseButton_Click() {
@@ -67,7 +76,7 @@ void UploadFileSelection::cmdBrowseButton_Click() {
         else
             request.initialFolder = CodeTree + k_.state.switcherType + AppFolder;
         const std::string chosen = k_.dialogue.openFile(request);
-        if (!chosen.empty()) k_.ui.txtUploadPath.setText(chosen);
+        k_.recentFiles.Choose(chosen);
     } catch (...) {
         // A dialog that fails leaves the path box as it was.
     }

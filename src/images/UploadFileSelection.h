@@ -35,6 +35,9 @@ public:
     void cmdBrowseButton_Click();
     void CheckDevelopmentFolder();
 
+    // The model whose option is selected, if any.
+    const SwitcherModel* SelectedModel() const;
+
 private:
     void SelectModel(const SwitcherModel& model);
 

@@ -61,5 +61,7 @@ void ImageTransfer::TransferImage() {
         }
         previousLength = paneLength();
         expected += AckStride;
+        // The bar marks where each chunk starts; once the last one is acknowledged it is full.
+        if (nextStart >= image.size()) k_.ui.ProgressBar1.setValue(k_.ui.ProgressBar1.maximum());
     }
 }

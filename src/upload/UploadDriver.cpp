@@ -147,6 +147,7 @@ void UploadDriver::RunUpload() {
         RejectFile(NotAnImageMessage);
         return;
     }
+    k_.recentFiles.Remember(s.uploadPath);
 
     k_.image.GetImageChecksum();
     if (s.stopRequested) {

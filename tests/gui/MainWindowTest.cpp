@@ -7,11 +7,15 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QRegularExpression>
 #include <QTest>
 #include <map>
 
 #include "GuiHarness.h"
+#include "emulator/model/SampleImage.h"
+#include "images/RecentUploadFiles.h"
+#include "upload/ImageFile.h"
 
 namespace {
 
@@ -71,19 +75,111 @@ TEST(MainWindow, MenuItemsShowTheirTicks) {
     EXPECT_EQ(g.find("txtTerminal")->palette().color(QPalette::Base), QColor(0, 0, 128));
 }
 
-TEST(MainWindow, TabMovesThroughTheVisibleControlsInTheTableOrder) {
-    GuiHarness g;
-    g.window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(g.window.get()));
-    ASSERT_EQ(focusedControl(), "cmdExitButton");
-    QStringList order;
-    for (int i = 0; i < 11; ++i) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        order << focusedControl();
+TEST(MainWindow, TabMovesThroughTheVisibleControlsInTheTableOrderWithTheModelsAsOneStop) {
+    const QStringList head{"cboPort", "cboBaud", "txtUploadPath", "cmdBrowseButton"};
+    const QStringList tail{"cmdStartUploadButton", "cmdStopUploadButton", "chkRestarttoApp", "txtAppCheckSum",
+                           "txtFileChecksum", "txtTerminal"};
+    const QStringList maker{"optTessin", "cmdSplashButton", "cmdMagicWordButton", "cmdCheckSumtxtButton"};
+    for (const bool makerSet : {false, true}) {
+        GuiHarness g;
+        if (makerSet) g.engine->makerOnly.ShowZqOnlyControls();
+        const QStringList expected = makerSet ? head + maker + tail + QStringList{"cmdConfirmationKey", "cmdExitButton"}
+                                              : head + tail + QStringList{"cmdExitButton"};
+        g.window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(g.window.get()));
+        g.find("cmdExitButton")->setFocus();
+        QStringList order;
+        while (order.size() < expected.size()) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            order << focusedControl();
+        }
+        EXPECT_EQ(order, expected);
+        if (!makerSet) continue;
+        g.find("optTessin")->setFocus();
+        // The arrows move round the models and select as they go; Tab then stops at the new one.
+        for (const auto& [key, model] : {std::pair{Qt::Key_Right, "optR65500"}, {Qt::Key_Left, "optTessin"},
+                                         {Qt::Key_Up, "optVarda"}, {Qt::Key_Up, "optHalcyn"}}) {
+            QTest::keyClick(QApplication::focusWidget(), key);
+            EXPECT_TRUE(focusedControl() == model && g.ui().find(model)->checked()) << model;
+        }
+        EXPECT_FALSE(g.find("optTessin")->focusPolicy() & Qt::TabFocus);
     }
-    EXPECT_EQ(order, QStringList({"cboPort", "cboBaud", "txtUploadPath", "cmdBrowseButton", "cmdStartUploadButton",
-                                  "cmdStopUploadButton", "chkRestarttoApp", "txtAppCheckSum", "txtFileChecksum",
-                                  "txtTerminal", "cmdExitButton"}));
+}
+
+// Drops the content onto the window; whether the window took the drag.
+bool drop(GuiHarness& g, QMimeData& data) {
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(g.window.get(), &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent dropped(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(g.window.get(), &dropped);
+    return true;
+}
+
+TEST(MainWindow, ADroppedFileIsABrowseChoiceAndTheStatusLineSaysWhatItIs) {
+    const std::string image = makeSampleImage(5000, true, false);
+    const std::string declared = ImageFile::DeclaredChecksum(image);
+    const auto file = [](const char* path) { return QUrl::fromLocalFile(path); };
+    const struct {
+        QList<QUrl> urls;  // none: text is dropped
+        std::string path, status;
+        bool uploading = false;
+    } rows[] = {
+        {{file("/img/app.img")}, "/img/app.img",
+         "app.img: " + std::to_string(image.size()) + " bytes, declared checksum " + declared},
+        {{file("/img/notes.txt")}, "/img/notes.txt",
+         "notes.txt is not an encoded image file: it does not start with \"// ZQ Encoded Image File\""},
+        {{file("/img/gone.img")}, "/img/gone.img", "No such file: gone.img"},
+        {{file("/img")}, "", "img is a folder: drop an image file"},
+        {{file("/img/app.img"), file("/img/notes.txt")}, "", "Drop one file at a time"},
+        {{QUrl("https://example.com/app.img")}, "", "Only a file can be dropped here"},
+        {{}, "", "Only a file can be dropped here"},
+        {{file("/img/app.img")}, "", "", true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.status);
+        GuiHarness g;
+        g.files.posix = true;
+        g.files.put("/img/app.img", image);
+        g.files.put("/img/notes.txt", "hello");
+        g.files.addFolder("/img");
+        g.ui().optVarda.select();
+        g.engine->state.uploadBusy = row.uploading;
+        QMimeData data;
+        row.urls.isEmpty() ? data.setText("/img/app.img") : data.setUrls(row.urls);
+        EXPECT_EQ(drop(g, data), !row.uploading);
+        if (row.uploading) g.engine->fileDrop.Form_DragDrop({"/img/app.img"}, false);  // refused there too
+        EXPECT_EQ(g.find<QLineEdit>("txtUploadPath")->text().toStdString(), row.path);
+        EXPECT_EQ(g.store.text(Settings::SettingsKey, "VardaFilePath"), row.path);
+        EXPECT_EQ(g.find<QLabel>("lblUploadStatus")->text().toStdString(), row.status);
+    }
+}
+
+TEST(MainWindow, ThePathBoxOffersTheLastFilesOfEachModelNewestFirst) {
+    GuiHarness g;
+    g.ui().optVarda.select();
+    std::vector<std::string> used;
+    for (int i = 1; i <= 9; ++i) {
+        used.insert(used.begin(), "c:\\f" + std::to_string(i) + ".img");
+        g.engine->recentFiles.Choose(used.front());
+    }
+    g.engine->recentFiles.Choose("C:\\F3.IMG");  // the same file on Windows: moves up, no copy
+    used.erase(used.begin() + 6);
+    used.insert(used.begin(), "C:\\F3.IMG");
+    used.resize(RecentUploadFiles::Kept);
+    auto* menu = g.find<QMenu>("mnuRecentFiles");
+    QStringList offered, expected;
+    for (QAction* item : menu->actions()) offered << item->text();
+    for (const std::string& path : used) expected << QString::fromStdString(path);
+    EXPECT_EQ(offered, expected);
+
+    // Another model has its own list; back again, the first is read from the settings as it was.
+    g.ui().optTessin.select();
+    EXPECT_TRUE(menu->actions().isEmpty());
+    g.ui().optVarda.select();
+    menu->actions().at(4)->trigger();  // a Browse choice
+    EXPECT_EQ(g.store.text(Settings::SettingsKey, "VardaFilePath"), used[4]);
+    EXPECT_EQ(g.ui().txtUploadPath.entries().front(), used[4]);
 }
 
 TEST(MainWindow, EnterPressesTheFocusedButtonAndSelectorsAndThePathBoxTakeTypingThroughTheEngine) {

@@ -8,6 +8,7 @@
 
 #include "GuiHarness.h"
 #include "TemporaryHome.h"
+#include "gui/PortToolTips.h"
 #include "gui/PortsWindow.h"
 
 namespace {
@@ -117,6 +118,25 @@ TEST_F(PortsWindowTest, UnderOptionsAssignsAPresentDeviceByItsStableNameClearsIt
     EXPECT_EQ(portToolTip(5), "/dev/ttyKelvaneNone: not present");
     EXPECT_EQ(selector->toolTip(), portToolTip(2));
     EXPECT_TRUE(portToolTip(0).isEmpty());
+}
+
+TEST_F(PortsWindowTest, TheSelectorMarksWhatIsBehindEachPortWhenItOpensAndKeepsItsEntries) {
+    g.store.write(PortsKey, "Com1", SettingValue::fromText(stableName.toStdString()));
+    g.store.write(PortsKey, "Com4", SettingValue::fromText(home.file("ttyACM0")));
+    auto* selector = g.find<QComboBox>("cboPort");
+    const auto marksOnOpening = [&] {
+        selector->showPopup();
+        QStringList marks;
+        for (int n : {1, 4, 5}) marks << selector->itemData(n, PortToolTips::MarkRole).toString();
+        selector->hidePopup();
+        return marks;
+    };
+    // A listed adapter by its node and description, a node the system does not list by name.
+    const QString other = q(home.file("ttyACM0")) + ", present";  // outside /dev, by its whole path
+    EXPECT_EQ(marksOnOpening(), QStringList({q(home.file("ttyUSB0")) + ", FT232R USB UART", other, "not present"}));
+    std::filesystem::remove(home.file("ttyUSB0"));  // unplugged
+    EXPECT_EQ(marksOnOpening(), QStringList({"not present", other, "not present"}));
+    for (int n = 1; n <= 9; ++n) EXPECT_EQ(selector->itemText(n), QString("Com %1").arg(n));
 }
 
 }  // namespace

@@ -3,6 +3,10 @@
 #include <QAbstractButton>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QTest>
+#include <QTextBlock>
 #include <csignal>
 #include <functional>
 
@@ -104,9 +108,32 @@ TEST(SecondaryWindows, NothingOpenedDuringAnUploadHoldsItUpWhileItsOwnVerdictsWa
         g.find<QAbstractButton>("cmdStartUploadButton")->click();
         EXPECT_TRUE(shownWhileUploading);
         EXPECT_TRUE(g.device.uploadComplete());
+        EXPECT_FALSE(g.find<QProgressBar>("ProgressBar1")->isTextVisible());  // a plain bar
         ASSERT_EQ(modal.size(), 2) << modal.join('|').toStdString();
         EXPECT_TRUE(modal[0].contains("Checksum Mismatch") && modal[1] == "Upload Aborted")
             << modal.join('|').toStdString();
+    }
+}
+
+TEST(SecondaryWindows, TheChecksumViewerMarksTheExpectedChecksumsLineAndEscapeOrCloseCloseIt) {
+    for (const auto& [expected, markedLine] : {std::pair{"0X12", 2}, {"", -1}}) {  // -1: none marked
+        GuiHarness g;
+        g.files.put(UploadFileSelection::Models()[1].checksumFile, "v3 0x1234\r\nv2 0x12a\rv1 0x12 (old)\r\n");
+        g.ui().optTessin.setChecked(true);
+        g.ui().txtFileChecksum.setText(expected);
+        g.find<QAbstractButton>("cmdCheckSumtxtButton")->click();
+        QWidget* viewer = g.find("frmChecksum");
+        ASSERT_TRUE(viewer && viewer->isVisible());
+        auto* text = viewer->findChild<QPlainTextEdit*>("Text1");
+        const auto marks = text->extraSelections();
+        EXPECT_EQ(marks.isEmpty() ? -1 : marks.front().cursor.block().blockNumber(), markedLine);
+        EXPECT_EQ(text->textCursor().blockNumber(), std::max(markedLine, 0));
+        if (markedLine < 0)
+            viewer->findChild<QAbstractButton*>("cmdClose")->click();
+        else
+            QTest::keyClick(text, Qt::Key_Escape);
+        GuiHarness::settle();
+        EXPECT_FALSE(windowUp(g, "frmChecksum"));
     }
 }
 

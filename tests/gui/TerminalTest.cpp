@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QClipboard>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTest>
@@ -22,8 +23,30 @@ TEST_F(TerminalPaneWidget, TypedKeysGoToThePortOneByteEachAndAreNotShown) {
     QTest::keyClick(pane, Qt::Key_C, Qt::ControlModifier);
     QKeyEvent euro(QEvent::KeyPress, 0, Qt::NoModifier, QString(QChar(0x20AC)));  // beyond Latin-1
     QApplication::sendEvent(pane, &euro);
+    // Keys without a character of their own, whatever text the platform gives them.
+    for (const auto& [key, text] : {std::pair{Qt::Key_Delete, "\x7f"}, {Qt::Key_Insert, ""}, {Qt::Key_F5, ""},
+                                    {Qt::Key_Left, ""}, {Qt::Key_Down, ""}}) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString::fromLatin1(text));
+        QApplication::sendEvent(pane, &press);
+    }
+    QTest::keyClick(pane, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(g.port.writes, (std::vector<std::string>{"I", "O", "S", "\r", "\x03"}));
     EXPECT_EQ(pane->toPlainText(), "");
+
+    // With text selected, Ctrl+C copies it and sends nothing.
+    g.ui().txtTerminal.appendText("OS> ver 2.1");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !pane->toPlainText().isEmpty(); }, 2000));
+    pane->selectAll();
+    g.port.writes.clear();
+    QTest::keyClick(pane, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), "OS> ver 2.1");
+    EXPECT_TRUE(g.port.writes.empty());
+    // The pane shows that it has the keys.
+    const auto framed = [&](QWidget* focused) {
+        focused->setFocus();
+        return pane->grab().toImage().pixelColor(1, pane->height() / 2) == pane->palette().color(QPalette::Highlight);
+    };
+    EXPECT_TRUE(framed(pane) && !framed(g.find("cmdExitButton")));
     EXPECT_TRUE(pane->isReadOnly());
     const QFontMetrics metrics(pane->font());
     EXPECT_EQ(metrics.horizontalAdvance('i'), metrics.horizontalAdvance('W'));

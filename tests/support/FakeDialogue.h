@@ -18,8 +18,10 @@ public:
         fileRequests.push_back(request);
         return fileAnswer;
     }
-    void showChecksumViewer(const std::string& caption, const std::string& text) override {
+    void showChecksumViewer(const std::string& caption, const std::string& text,
+                            std::optional<size_t> markedLine) override {
         viewerOpen = true;
+        viewerMarkedLine = markedLine;
         viewerCaption = caption;
         viewerText = text;
     }
@@ -37,6 +39,7 @@ public:
     std::string fileAnswer;
     bool viewerOpen = false;
     std::string viewerCaption, viewerText;
+    std::optional<size_t> viewerMarkedLine;
     bool aboutOpen = false;
     // Bound by the harness to the engine's close path.
     std::function<void()> onClose;

@@ -18,6 +18,10 @@ public:
         if (it == files.end()) throw HostError(ErrorNumber::FileNotFound, "file not found");
         return it->second;
     }
+    Head readHead(const std::string& path, size_t bytes) override {
+        const std::string all = readAll(path);
+        return {all.size(), all.substr(0, bytes)};
+    }
     void writeAll(const std::string& path, const std::string& bytes) override {
         if (readOnly) throw HostError(ErrorNumber::PathFileAccess, "read-only");
         files[key(path)] = bytes;
