@@ -4,7 +4,11 @@
 #include <QComboBox>
 #include <QHelpEvent>
 #include <QMenu>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTableWidget>
+#include <QTcpServer>
 
 #include "GuiHarness.h"
 #include "TemporaryHome.h"
@@ -103,7 +107,7 @@ TEST_F(PortsWindowTest, UnderOptionsAssignsAPresentDeviceByItsStableNameClearsIt
 
     ports->selectRow(0);
     click(w, "cmdClear");
-    EXPECT_EQ(g.store.text(PortsKey, "Com1"), "");
+    EXPECT_EQ(g.store.values.count({PortsKey, "Com1"}), 0u);
     EXPECT_EQ(ports->item(0, 2)->text(), "default");
     EXPECT_TRUE(portToolTip(1).startsWith("/dev/ttyS0: ")) << portToolTip(1).toStdString();
 
@@ -117,6 +121,62 @@ TEST_F(PortsWindowTest, UnderOptionsAssignsAPresentDeviceByItsStableNameClearsIt
     EXPECT_EQ(portToolTip(5), "/dev/ttyKelvaneNone: not present");
     EXPECT_EQ(selector->toolTip(), portToolTip(2));
     EXPECT_TRUE(portToolTip(0).isEmpty());
+}
+
+TEST_F(PortsWindowTest, ATypedPathOrUrlIsCheckedAndStoredAndTheTablesKeepTheirWidth) {
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    const QString answering = QStringLiteral("rfc2217://127.0.0.1:%1").arg(server.serverPort());
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
+    const QString silent = QStringLiteral("socket://127.0.0.1:%1").arg(closed.serverPort());
+    closed.close();
+    struct Row {
+        QString typed;
+        bool stored;
+        QString message, presence;  // the start of what the window says
+    };
+    const Row rows[] = {
+        {q(home.file("ttyACM0")), true, "Com 3 is now ", "present"},
+        {q(home.file("ttyUSB9")), false, q(home.file("ttyUSB9")) + " does not exist on this machine.", ""},
+        {"rfc2217://rack:99999", false, "rfc2217://rack:99999 is not a network address", ""},
+        {answering, true, "Com 3 is now " + answering + ".", "RFC 2217, server answers"},
+        {silent, true, "Com 3 is now " + silent + ". The server of " + silent + " does not answer: ",
+         "raw TCP at the server's rate, server does not answer: "},
+    };
+    PortsWindow* w = open();
+    ASSERT_NE(w, nullptr);
+    auto* ports = in<QTableWidget>(w, "lstComPorts");
+    auto* devices = in<QTableWidget>(w, "lstDevices");
+    auto fullWidth = [&](const char* after) {
+        for (QTableWidget* t : {ports, devices}) {
+            EXPECT_EQ(t->horizontalHeader()->length(), t->viewport()->width()) << after << " " << t->objectName().toStdString();
+        }
+    };
+    fullWidth("opening");
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.typed.toStdString());
+        g.store.remove(PortsKey, "Com3");
+        ports->selectRow(2);
+        in<QLineEdit>(w, "txtDevice")->setText(row.typed);
+        click(w, "cmdUseDevice");
+        EXPECT_EQ(g.store.values.count({PortsKey, "Com3"}), row.stored ? 1u : 0u);
+        if (row.stored) {
+            EXPECT_EQ(q(g.store.text(PortsKey, "Com3")), row.typed);
+            EXPECT_TRUE(ports->item(2, 3)->text().startsWith(row.presence)) << ports->item(2, 3)->text().toStdString();
+            EXPECT_TRUE(portToolTip(3).startsWith(row.typed + ": " + row.presence)) << portToolTip(3).toStdString();
+        }
+        EXPECT_TRUE(in<QLabel>(w, "lblDeviceCheck")->text().startsWith(row.message))
+            << in<QLabel>(w, "lblDeviceCheck")->text().toStdString();
+        fullWidth("use");
+    }
+    devices->selectRow(0);
+    click(w, "cmdAssign");
+    fullWidth("assign");
+    click(w, "cmdClear");
+    fullWidth("clear");
+    click(w, "cmdRefresh");
+    fullWidth("refresh");
 }
 
 }  // namespace
