@@ -1,56 +1,25 @@
 // The built program run unattended through ser2net: an RFC 2217 telnet accepter and a
 // raw TCP accepter on loopback, each serving the kelvane-sim terminal of its run.
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <signal.h>
-#include <sys/socket.h>
-
-#include <fstream>
 #include <memory>
 #include <thread>
 
+#include "Ser2net.h"
 #include "UnattendedRun.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 
-// A loopback port nobody listens on now.
-int FreePort() {
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof a;
-    const bool ok = ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
-                    ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &size) == 0;
-    ::close(s);
-    return ok ? ntohs(a.sin_port) : 0;
-}
-
-// Whether the kernel lists a listening socket on the port, without connecting to it.
-bool Listening(int port) {
-    char hex[8];
-    std::snprintf(hex, sizeof hex, ":%04X", port);
-    std::ifstream table("/proc/net/tcp");
-    for (std::string line; std::getline(table, line);)
-        if (line.find(std::string(hex) + " 00000000:0000 0A") != std::string::npos) return true;
-    return false;
-}
-
 // ser2net serving one terminal, through RFC 2217 and raw TCP at the given line settings.
-struct Ser2net {
-    Ser2net(const TemporaryHome& home, const std::string& device, const std::string& rawLine) {
+struct Server {
+    Server(const TemporaryHome& home, const std::string& device, const std::string& rawLine) {
         const std::string config = home.file("ser2net.yaml");
-        WriteFile(config, "%YAML 1.1\n---\n"
-                          "connection: &telnet\n  accepter: telnet(rfc2217),tcp,127.0.0.1," + std::to_string(telnetPort) +
-                              "\n  connector: serialdev," + device + ",9600n81,local\n"
-                          "connection: &raw\n  accepter: tcp,127.0.0.1," + std::to_string(rawPort) +
-                              "\n  connector: serialdev," + device + "," + rawLine + ",local\n");
-        process = std::make_unique<Child>("/usr/sbin/ser2net", Args{"-n", "-u", "-c", config}, home.file("ser2net.txt"));
-        for (int i = 0; i < 500 && !(Listening(telnetPort) && Listening(rawPort)); ++i) std::this_thread::sleep_for(10ms);
+        WriteFile(config, Ser2net::Config(telnetPort, rawPort, device, rawLine));
+        process = std::make_unique<Child>(Ser2net::Program, Ser2net::Args(config), home.file("ser2net.txt"));
+        Ser2net::AwaitListening({telnetPort, rawPort});
     }
-    const int telnetPort = FreePort(), rawPort = FreePort();
+    const int telnetPort = Ser2net::FreePort(), rawPort = Ser2net::FreePort();
     std::unique_ptr<Child> process;
 };
 
@@ -94,13 +63,13 @@ TEST(NetworkLine, UploadsThroughATerminalServerAndEndsEachFailureWithItsCodeAndT
         run.makeImage(row.image);
         run.command.insert(run.command.end(), row.options.begin(), row.options.end());
         run.limit = 60s;
-        std::unique_ptr<Ser2net> server;
+        std::unique_ptr<Server> server;
         std::string url;
         int busy = -1;
         std::thread killer;
         run.withDevice = [&](const std::string& device) {
-            server = std::make_unique<Ser2net>(run.home, device, row.rawLine);
-            const int port = row.url == Raw ? server->rawPort : row.url == Refused ? FreePort() : server->telnetPort;
+            server = std::make_unique<Server>(run.home, device, row.rawLine);
+            const int port = row.url == Raw ? server->rawPort : row.url == Refused ? Ser2net::FreePort() : server->telnetPort;
             const std::string host = row.url == UnknownHost ? "-kelvane.invalid" : "127.0.0.1";
             url = std::string(row.url == Raw ? "socket://" : "rfc2217://") + host + ":" + std::to_string(port);
             run.home.set("KELVANE_COM1", url);
