@@ -188,7 +188,7 @@ UploadRun Upload(Workspace& work, const std::string& image, const UploadSetup& s
         std::vector<std::string> args = Ser2net::Args(config);
         args.insert(args.begin(), Ser2net::Program);
         server = Start(args);
-        if (!Ser2net::AwaitListening({telnetPort, rawPort})) throw std::runtime_error("ser2net did not start");
+        if (!Ser2net::AwaitListening(telnetPort, rawPort)) throw std::runtime_error("ser2net did not start");
         port = "rfc2217://127.0.0.1:" + std::to_string(telnetPort);
     }
     const pid_t kelvane = Start({KELVANE_BIN, image, "-auto", "-s1"},

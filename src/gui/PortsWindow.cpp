@@ -181,6 +181,12 @@ int PortsWindow::selectedDevice() const {
 void PortsWindow::updateButtons() {
     const int port = selectedPort();
     const Source source = port ? ports_.mapping(port).source : Source::Environment;
+    // A port newly chosen offers its device for editing.
+    if (port != editedPort_) {
+        editedPort_ = port;
+        deviceField_->setText(port && source == Source::Setting ? ports_.mapping(port).device : QString());
+        deviceCheck_->clear();
+    }
     assignButton_->setEnabled(port && selectedDevice() >= 0 && source != Source::Environment);
     clearButton_->setEnabled(port && source == Source::Setting);
     useButton_->setEnabled(port && source != Source::Environment && !deviceField_->text().trimmed().isEmpty());

@@ -41,4 +41,6 @@ private:
     QLineEdit* deviceField_;
     QPushButton* useButton_;
     QLabel* deviceCheck_;
+    // The port whose device the field shows.
+    int editedPort_ = 0;
 };

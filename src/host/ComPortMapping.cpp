@@ -100,8 +100,8 @@ QString networkPresence(const QString& device) {
     const auto address = NetworkAddress::parse(device);
     if (!address) return QStringLiteral("not a network address (rfc2217://host:port or socket://host:port)");
     const QString why = NetworkSerialPort::probe(*address, ComPortMapping::AnswerProbeMs);
-    const QString kind = address->kind == NetworkAddress::Kind::Rfc2217 ? QStringLiteral("RFC 2217")
-                                                                          : QStringLiteral("raw TCP at the server's rate");
+    const bool telnet = address->kind == NetworkAddress::Kind::Rfc2217;
+    const QString kind = telnet ? QStringLiteral("RFC 2217") : QStringLiteral("raw TCP at the server's rate");
     return why.isEmpty() ? kind + QStringLiteral(", server answers")
                          : kind + QStringLiteral(", server does not answer: ") + why;
 }

@@ -1,6 +1,13 @@
 #include "host/NetworkSerialPort.h"
 
+#include <QHostAddress>
+#include <QHostInfo>
 #include <QMetaObject>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 #include "app/HostError.h"
 #include "host/ComPortMapping.h"
@@ -36,7 +43,41 @@ QString spoken(const std::string& bytes) {
     return said;
 }
 
-QString connectFailure(const QTcpSocket& socket, int limitMs) {
+// The host's addresses, looked up within the time limit: a name server that does not
+// answer must hold the program no longer than a terminal server that does not. Nothing
+// when the time ran out; the lookup then ends on its own thread, unheeded.
+std::optional<QHostInfo> lookUp(const QString& host, int limitMs) {
+    if (const QHostAddress literal(host); !literal.isNull()) {
+        QHostInfo info;
+        info.setAddresses({literal});
+        return info;
+    }
+    struct Shared {
+        std::mutex lock;
+        std::condition_variable done;
+        std::optional<QHostInfo> info;
+    };
+    const auto shared = std::make_shared<Shared>();
+    std::thread([shared, host] {
+        QHostInfo info = QHostInfo::fromName(host);
+        const std::lock_guard<std::mutex> hold(shared->lock);
+        shared->info = std::move(info);
+        shared->done.notify_all();
+    }).detach();
+    std::unique_lock<std::mutex> hold(shared->lock);
+    shared->done.wait_for(hold, std::chrono::milliseconds(limitMs), [&] { return shared->info.has_value(); });
+    return shared->info;
+}
+
+// Connects within the time limit, the name's lookup included: empty, or why not.
+QString connectWithin(QTcpSocket& socket, const NetworkAddress& address, int limitMs) {
+    QElapsedTimer waited;
+    waited.start();
+    const std::optional<QHostInfo> host = lookUp(address.host, limitMs);
+    if (!host) return QStringLiteral("no answer from the name server within %1 s").arg(limitMs / 1000.0);
+    if (host->error() != QHostInfo::NoError || host->addresses().isEmpty()) return host->errorString();
+    socket.connectToHost(host->addresses().constFirst(), address.port);
+    if (socket.waitForConnected(int(std::max<qint64>(1, limitMs - waited.elapsed())))) return {};
     if (socket.error() == QAbstractSocket::SocketTimeoutError || socket.state() != QAbstractSocket::UnconnectedState)
         return QStringLiteral("no answer from the server within %1 s").arg(limitMs / 1000.0);
     return socket.errorString();
@@ -59,19 +100,19 @@ NetworkSerialPort::~NetworkSerialPort() {
 
 std::string NetworkSerialPort::label() const { return text(address_ ? address_->url : QString()); }
 
-NetworkAddress NetworkSerialPort::mappedAddress() const {
+QString NetworkSerialPort::mappedDevice() const {
     QtSettingsStore settings;
-    const QString device = ComPortMapping(settings).mapping(number_).device;
-    const auto address = NetworkAddress::parse(device);
-    if (!address)
-        throw HostError(ErrorNumber::NoSuchPort,
-                        text(device + QStringLiteral(": not a network line (rfc2217://host:port or socket://host:port)")));
-    return *address;
+    return ComPortMapping(settings).mapping(number_).device;
 }
 
 void NetworkSerialPort::open() {
     if (open_) throw HostError(ErrorNumber::PortInUse, label() + ": already open");
-    const NetworkAddress wanted = mappedAddress();
+    const QString device = mappedDevice();
+    const std::optional<NetworkAddress> address = NetworkAddress::parse(device);
+    if (!address)
+        throw HostError(ErrorNumber::NoSuchPort,
+                        text(device + QStringLiteral(": not a network line (rfc2217://host:port)")));
+    const NetworkAddress& wanted = *address;
     // A server that has just gone is reported as the connection that closed, not as a
     // port that was never there.
     if (lostAt_.isValid() && lostUrl_ == wanted.url && !lostAt_.hasExpired(LostReportMs))
@@ -104,13 +145,25 @@ void NetworkSerialPort::connectTo(const NetworkAddress& address) {
     codec_ = TelnetCodec();
     applied_.reset();
     greetingText_.clear();
-    socket_.connectToHost(address.host, address.port);
-    if (!socket_.waitForConnected(ConnectLimitMs))
-        failOpen(text(address.url + QStringLiteral(": ") + connectFailure(socket_, ConnectLimitMs)));
+    const QString why = connectWithin(socket_, address, ConnectLimitMs);
+    if (!why.isEmpty()) failOpen(text(address.url + QStringLiteral(": ") + why));
     // Acknowledgements are a byte or two: they must not wait for more to send.
     socket_.setSocketOption(QAbstractSocket::LowDelayOption, 1);
     if (address.kind == NetworkAddress::Kind::Rfc2217)
         socket_.write(QByteArray::fromStdString(codec_.greeting()));
+    else if (socket_.waitForDisconnected(RefusalWaitMs))
+        refused();
+}
+
+void NetworkSerialPort::refused() {
+    // A server that refuses this client (it serves another) says why, then hangs up; its
+    // last words may still wait in the socket.
+    take(socket_.readAll());
+    const QString said = spoken(greetingText_);
+    const std::string reason =
+        label() + ": the server closed the connection" + (said.isEmpty() ? "" : ": " + text(said));
+    disconnectNow();
+    throw HostError(ErrorNumber::PortInUse, reason);
 }
 
 void NetworkSerialPort::disconnectNow() {
@@ -146,8 +199,9 @@ void NetworkSerialPort::applySettings(bool force) {
     flushOutput();
     std::string commands;
     if (rateChanges) commands += TelnetCodec::setBaud(uint32_t(settings_.baud));
-    commands += TelnetCodec::setDataSize(int(settings_.dataBits)) + TelnetCodec::setParity(parityLetter(settings_.parity)) +
-                TelnetCodec::setStopSize(stopText(settings_.stopBits));
+    commands += TelnetCodec::setDataSize(int(settings_.dataBits));
+    commands += TelnetCodec::setParity(parityLetter(settings_.parity));
+    commands += TelnetCodec::setStopSize(stopText(settings_.stopBits));
     const int answersBefore = codec_.baudAnswers();
     socket_.write(QByteArray::fromStdString(commands));
     applied_ = settings_;
@@ -165,14 +219,7 @@ void NetworkSerialPort::waitForBaudAnswer(int answersBefore) {
         if (socket_.waitForReadyRead(int(RateAnswerMs - waited.elapsed()))) take(socket_.readAll());
     }
     // A line that drops while open is reported by the next read.
-    if (socket_.state() != QAbstractSocket::ConnectedState && !open_) {
-        // A server that refuses this client (it serves another) says why, then hangs up.
-        const QString said = spoken(greetingText_ + received_);
-        const std::string reason =
-            label() + ": the server closed the connection" + (said.isEmpty() ? "" : ": " + text(said));
-        disconnectNow();
-        throw HostError(ErrorNumber::PortInUse, reason);
-    }
+    if (socket_.state() != QAbstractSocket::ConnectedState && !open_) refused();
 }
 
 void NetworkSerialPort::flushOutput() {
@@ -241,18 +288,14 @@ int NetworkSerialPort::waiting() const { return open_ ? int(received_.size()) : 
 void NetworkSerialPort::setReceiveHandler(std::function<void()> handler) { handler_ = std::move(handler); }
 
 int NetworkSerialPort::fixedBaud() const {
-    const auto address = NetworkAddress::parse([this] {
-        QtSettingsStore settings;
-        return ComPortMapping(settings).mapping(number_).device;
-    }());
+    const auto address = NetworkAddress::parse(mappedDevice());
     return address && address->kind == NetworkAddress::Kind::RawTcp ? RawTcpBaud : 0;
 }
 
 std::string NetworkSerialPort::rateLimit(int baud) const {
     const int fixed = fixedBaud();
     if (!fixed || baud == fixed) return {};
-    QtSettingsStore settings;
-    const QString url = ComPortMapping(settings).mapping(number_).device;
+    const QString url = mappedDevice();
     return text(QStringLiteral("%1 is a raw TCP line: it keeps the server's rate, which this program cannot change, "
                                "and an upload through it runs at %2 baud only; this one needs %3 baud. Use "
                                "rfc2217:// for it, or a server line and a loader at the rate it needs.")
@@ -263,10 +306,9 @@ std::string NetworkSerialPort::rateLimit(int baud) const {
 
 QString NetworkSerialPort::probe(const NetworkAddress& address, int limitMs) {
     QTcpSocket socket;
-    socket.connectToHost(address.host, address.port);
-    if (!socket.waitForConnected(limitMs)) return connectFailure(socket, limitMs);
+    const QString why = connectWithin(socket, address, limitMs);
     socket.abort();
-    return {};
+    return why;
 }
 
 void NetworkSerialPort::scheduleNotification() {

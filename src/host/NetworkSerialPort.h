@@ -37,6 +37,9 @@ public:
     static constexpr int KeepConnectionMs = 1500;
     // How long opens report a connection that dropped, rather than trying a server that has gone.
     static constexpr int LostReportMs = 5000;
+    // A server that refuses a client says so and hangs up at once; a raw TCP line, which has
+    // no answer to wait for, is given this long to do it.
+    static constexpr int RefusalWaitMs = 150;
     // The rate a raw TCP line must run at: the rate of the transfer.
     static constexpr int RawTcpBaud = 57600;
 
@@ -59,12 +62,13 @@ public:
     static QString probe(const NetworkAddress& address, int limitMs);
 
 private:
-    NetworkAddress mappedAddress() const;
+    QString mappedDevice() const;
     void connectTo(const NetworkAddress& address);
     void disconnectNow();
     void applySettings(bool force);
     void flushOutput();
     void waitForBaudAnswer(int answersBefore);
+    [[noreturn]] void refused();
     void take(const QByteArray& bytes);
     void onReadyRead();
     void onDisconnected();

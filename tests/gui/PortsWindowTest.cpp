@@ -124,19 +124,13 @@ TEST_F(PortsWindowTest, UnderOptionsAssignsAPresentDeviceByItsStableNameClearsIt
 }
 
 TEST_F(PortsWindowTest, ATypedPathOrUrlIsCheckedAndStoredAndTheTablesKeepTheirWidth) {
-    QTcpServer server;
-    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    QTcpServer server, closed;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost) && closed.listen(QHostAddress::LocalHost));
     const QString answering = QStringLiteral("rfc2217://127.0.0.1:%1").arg(server.serverPort());
-    QTcpServer closed;
-    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
     const QString silent = QStringLiteral("socket://127.0.0.1:%1").arg(closed.serverPort());
     closed.close();
-    struct Row {
-        QString typed;
-        bool stored;
-        QString message, presence;  // the start of what the window says
-    };
-    const Row rows[] = {
+    // What is typed, whether it is stored, the start of what the window says and of what is there.
+    const std::tuple<QString, bool, QString, QString> rows[] = {
         {q(home.file("ttyACM0")), true, "Com 3 is now ", "present"},
         {q(home.file("ttyUSB9")), false, q(home.file("ttyUSB9")) + " does not exist on this machine.", ""},
         {"rfc2217://rack:99999", false, "rfc2217://rack:99999 is not a network address", ""},
@@ -148,35 +142,32 @@ TEST_F(PortsWindowTest, ATypedPathOrUrlIsCheckedAndStoredAndTheTablesKeepTheirWi
     ASSERT_NE(w, nullptr);
     auto* ports = in<QTableWidget>(w, "lstComPorts");
     auto* devices = in<QTableWidget>(w, "lstDevices");
-    auto fullWidth = [&](const char* after) {
-        for (QTableWidget* t : {ports, devices}) {
-            EXPECT_EQ(t->horizontalHeader()->length(), t->viewport()->width()) << after << " " << t->objectName().toStdString();
-        }
+    auto* said = in<QLabel>(w, "lblDeviceCheck");
+    auto fullWidth = [&] {
+        for (QTableWidget* t : {ports, devices}) EXPECT_EQ(t->horizontalHeader()->length(), t->viewport()->width());
     };
-    fullWidth("opening");
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.typed.toStdString());
+    for (const auto& [typed, stored, message, presence] : rows) {
+        SCOPED_TRACE(typed.toStdString());
         g.store.remove(PortsKey, "Com3");
         ports->selectRow(2);
-        in<QLineEdit>(w, "txtDevice")->setText(row.typed);
+        in<QLineEdit>(w, "txtDevice")->setText(typed);
         click(w, "cmdUseDevice");
-        EXPECT_EQ(g.store.values.count({PortsKey, "Com3"}), row.stored ? 1u : 0u);
-        if (row.stored) {
-            EXPECT_EQ(q(g.store.text(PortsKey, "Com3")), row.typed);
-            EXPECT_TRUE(ports->item(2, 3)->text().startsWith(row.presence)) << ports->item(2, 3)->text().toStdString();
-            EXPECT_TRUE(portToolTip(3).startsWith(row.typed + ": " + row.presence)) << portToolTip(3).toStdString();
-        }
-        EXPECT_TRUE(in<QLabel>(w, "lblDeviceCheck")->text().startsWith(row.message))
-            << in<QLabel>(w, "lblDeviceCheck")->text().toStdString();
-        fullWidth("use");
+        EXPECT_EQ(q(g.store.text(PortsKey, "Com3")), stored ? typed : "");
+        EXPECT_TRUE(said->text().startsWith(message)) << said->text().toStdString();
+        const QString there = ports->item(2, 3)->text();
+        EXPECT_TRUE(!stored || there.startsWith(presence)) << there.toStdString();
+        EXPECT_TRUE(!stored || portToolTip(3).startsWith(typed + ": " + presence)) << portToolTip(3).toStdString();
+        fullWidth();
     }
+    // A port chosen again offers its stored device for editing.
+    ports->selectRow(0);
+    ports->selectRow(2);
+    EXPECT_EQ(in<QLineEdit>(w, "txtDevice")->text(), silent);
     devices->selectRow(0);
-    click(w, "cmdAssign");
-    fullWidth("assign");
-    click(w, "cmdClear");
-    fullWidth("clear");
-    click(w, "cmdRefresh");
-    fullWidth("refresh");
+    for (const char* button : {"cmdAssign", "cmdClear", "cmdRefresh"}) {
+        click(w, button);
+        fullWidth();
+    }
 }
 
 }  // namespace

@@ -17,37 +17,42 @@ namespace Ser2net {
 
 constexpr const char* Program = "/usr/sbin/ser2net";
 
-// A loopback port nobody listens on now.
-inline int FreePort() {
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+// A loopback socket, bound to a free port (port 0) or connected to the port given.
+inline int LoopbackSocket(int port, bool connectTo) {
+    const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(uint16_t(port));
     socklen_t size = sizeof a;
-    const bool ok = ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
-                    ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &size) == 0;
+    const auto* address = reinterpret_cast<sockaddr*>(&a);
+    const bool ok = connectTo ? ::connect(s, address, size) == 0 : ::bind(s, address, size) == 0;
+    return ok ? s : (::close(s), -1);
+}
+
+// A loopback port nobody listens on now.
+inline int FreePort() {
+    const int s = LoopbackSocket(0, false);
+    sockaddr_in a{};
+    socklen_t size = sizeof a;
+    ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &size);
     ::close(s);
-    return ok ? ntohs(a.sin_port) : 0;
+    return ntohs(a.sin_port);
 }
 
-// Whether the kernel lists a listening socket on the port, looked up without connecting,
-// which would make the server open its device.
-inline bool Listening(int port) {
-    char hex[8];
-    std::snprintf(hex, sizeof hex, ":%04X", port);
-    std::ifstream table("/proc/net/tcp");
-    for (std::string line; std::getline(table, line);)
-        if (line.find(std::string(hex) + " 00000000:0000 0A") != std::string::npos) return true;
-    return false;
-}
-
-// Waits a bounded while until the ports listen.
-inline bool AwaitListening(const std::vector<int>& ports) {
-    for (int i = 0; i < 500; ++i) {
-        bool all = true;
-        for (int port : ports) all = all && Listening(port);
-        if (all) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+// Waits a bounded while until the kernel lists both ports as listening; looked up
+// without connecting, which would make the server open its device.
+inline bool AwaitListening(int a, int b) {
+    for (int i = 0; i < 500; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(10))) {
+        std::ifstream table("/proc/net/tcp");
+        int found = 0;
+        for (std::string line; std::getline(table, line);)
+            for (int port : {a, b}) {
+                char hex[32];
+                std::snprintf(hex, sizeof hex, ":%04X 00000000:0000 0A", port);
+                found += line.find(hex) != std::string::npos;
+            }
+        if (found >= 2) return true;
     }
     return false;
 }
@@ -56,11 +61,11 @@ inline bool AwaitListening(const std::vector<int>& ports) {
 // Without chardelay the server passes on each character as it comes, rather than a
 // couple of character times later, which every acknowledgement would wait for.
 inline std::string Config(int telnetPort, int rawPort, const std::string& device, const std::string& rawLine) {
-    return "%YAML 1.1\n---\n"
-           "connection: &telnet\n  accepter: telnet(rfc2217),tcp,127.0.0.1," + std::to_string(telnetPort) +
-           "\n  connector: serialdev," + device + ",9600n81,local\n  options:\n    chardelay: false\n"
-           "connection: &raw\n  accepter: tcp,127.0.0.1," + std::to_string(rawPort) +
-           "\n  connector: serialdev," + device + "," + rawLine + ",local\n  options:\n    chardelay: false\n";
+    const std::string options = ",local\n  options:\n    chardelay: false\n";
+    return "%YAML 1.1\n---\nconnection: &telnet\n  accepter: telnet(rfc2217),tcp,127.0.0.1," +
+           std::to_string(telnetPort) + "\n  connector: serialdev," + device + ",9600n81" + options +
+           "connection: &raw\n  accepter: tcp,127.0.0.1," + std::to_string(rawPort) + "\n  connector: serialdev," +
+           device + "," + rawLine + options;
 }
 
 inline std::vector<std::string> Args(const std::string& configPath) { return {"-n", "-u", "-c", configPath}; }
