@@ -57,8 +57,8 @@ TEST(NetworkLine, UploadsThroughATerminalServerAndEndsEachFailureWithItsCodeAndT
         const int telnetPort = Ser2net::FreePort(), rawPort = Ser2net::FreePort();
         std::unique_ptr<Child> server;
         std::string url;
-        int client = -1;
         std::thread killer;
+        int client = -1;
         run.withDevice = [&](const std::string& device) {
             WriteFile(run.home.file("ser2net.yaml"), Ser2net::Config(telnetPort, rawPort, device, "57600n81"));
             server = std::make_unique<Child>(Ser2net::Program, Ser2net::Args(run.home.file("ser2net.yaml")));
@@ -67,7 +67,7 @@ TEST(NetworkLine, UploadsThroughATerminalServerAndEndsEachFailureWithItsCodeAndT
             const std::string host = row.url == UnknownHost ? "-kelvane.invalid" : "127.0.0.1";
             url = std::string(row.url == Raw ? "socket://" : "rfc2217://") + host + ":" + std::to_string(port);
             run.home.set("KELVANE_COM1", url);
-            if (row.meanwhile == AnotherClient) client = Ser2net::LoopbackSocket(port, true);
+            if (row.meanwhile == AnotherClient) client = Ser2net::LoopbackSocket(port);
             if (row.meanwhile == ServerKilled)
                 killer = std::thread([&] {
                     for (int i = 0; i < 3000 && !has(ReadFile(run.home.file("trace.txt")), "// ZQ Encoded"); ++i)
@@ -78,7 +78,6 @@ TEST(NetworkLine, UploadsThroughATerminalServerAndEndsEachFailureWithItsCodeAndT
         run.upload(row.sim);
         if (killer.joinable()) killer.join();
         if (client >= 0) ::close(client);
-        ASSERT_NE(run.exitCode, Child::Running) << "still running\n" << run.log;
         EXPECT_EQ(run.exitCode, row.exitCode) << run.log;
         for (std::string text : row.logged) {
             if (const auto at = text.find('@'); at != std::string::npos) text.replace(at, 1, url);

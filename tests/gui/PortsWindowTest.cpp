@@ -11,6 +11,7 @@
 #include <QTcpServer>
 
 #include "GuiHarness.h"
+#include "Ser2net.h"
 #include "TemporaryHome.h"
 #include "gui/PortsWindow.h"
 
@@ -124,11 +125,10 @@ TEST_F(PortsWindowTest, UnderOptionsAssignsAPresentDeviceByItsStableNameClearsIt
 }
 
 TEST_F(PortsWindowTest, ATypedPathOrUrlIsCheckedAndStoredAndTheTablesKeepTheirWidth) {
-    QTcpServer server, closed;
-    ASSERT_TRUE(server.listen(QHostAddress::LocalHost) && closed.listen(QHostAddress::LocalHost));
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
     const QString answering = QStringLiteral("rfc2217://127.0.0.1:%1").arg(server.serverPort());
-    const QString silent = QStringLiteral("socket://127.0.0.1:%1").arg(closed.serverPort());
-    closed.close();
+    const QString silent = QStringLiteral("socket://127.0.0.1:%1").arg(Ser2net::FreePort());
     // What is typed, whether it is stored, the start of what the window says and of what is there.
     const std::tuple<QString, bool, QString, QString> rows[] = {
         {q(home.file("ttyACM0")), true, "Com 3 is now ", "present"},

@@ -17,28 +17,19 @@ namespace Ser2net {
 
 constexpr const char* Program = "/usr/sbin/ser2net";
 
-// A loopback socket, bound to a free port (port 0) or connected to the port given.
-inline int LoopbackSocket(int port, bool connectTo) {
+// A loopback socket connected to the port; with port 0, a loopback port nobody listens on now.
+inline int LoopbackSocket(int port) {
     const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons(uint16_t(port));
+    sockaddr_in a{AF_INET, htons(uint16_t(port)), {htonl(INADDR_LOOPBACK)}, {}};
     socklen_t size = sizeof a;
-    const auto* address = reinterpret_cast<sockaddr*>(&a);
-    const bool ok = connectTo ? ::connect(s, address, size) == 0 : ::bind(s, address, size) == 0;
-    return ok ? s : (::close(s), -1);
-}
-
-// A loopback port nobody listens on now.
-inline int FreePort() {
-    const int s = LoopbackSocket(0, false);
-    sockaddr_in a{};
-    socklen_t size = sizeof a;
-    ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &size);
+    auto* address = reinterpret_cast<sockaddr*>(&a);
+    if (port) return ::connect(s, address, size) == 0 ? s : (::close(s), -1);
+    ::bind(s, address, size);
+    ::getsockname(s, address, &size);
     ::close(s);
     return ntohs(a.sin_port);
 }
+inline int FreePort() { return LoopbackSocket(0); }
 
 // Waits a bounded while until the kernel lists both ports as listening; looked up
 // without connecting, which would make the server open its device.
