@@ -111,7 +111,8 @@ void NetworkSerialPort::open() {
     const std::optional<NetworkAddress> address = NetworkAddress::parse(device);
     if (!address)
         throw HostError(ErrorNumber::NoSuchPort,
-                        text(device + QStringLiteral(": not a network line (rfc2217://host:port)")));
+                        text(device + QStringLiteral(": not a network address; write rfc2217://host:port or "
+                                                     "socket://host:port")));
     const NetworkAddress& wanted = *address;
     // A server that has just gone is reported as the connection that closed, not as a
     // port that was never there.
@@ -249,6 +250,8 @@ void NetworkSerialPort::take(const QByteArray& bytes) {
     } else {
         (open_ ? received_ : greetingText_).append(in);
     }
+    // Only the server's last words are kept for a message, whatever it sends meanwhile.
+    if (greetingText_.size() > KeptGreetingChars) greetingText_.erase(0, greetingText_.size() - KeptGreetingChars);
 }
 
 void NetworkSerialPort::onReadyRead() {

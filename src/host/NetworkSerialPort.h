@@ -40,6 +40,7 @@ public:
     // A server that refuses a client says so and hangs up at once; a raw TCP line, which has
     // no answer to wait for, is given this long to do it.
     static constexpr int RefusalWaitMs = 150;
+    static constexpr size_t KeptGreetingChars = 512;
     // The rate a raw TCP line must run at: the rate of the transfer.
     static constexpr int RawTcpBaud = 57600;
 
