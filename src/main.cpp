@@ -9,12 +9,12 @@
 #include "gui/GuiText.h"
 #include "gui/MainWindow.h"
 #include "gui/WidgetDialogue.h"
+#include "host/ComPort.h"
 #include "host/ComPortMapping.h"
 #include "host/HostPathMapping.h"
 #include "host/ProgressLine.h"
 #include "host/QtFileSystem.h"
 #include "host/QtHost.h"
-#include "host/QtSerialPort.h"
 #include "host/QtSettingsStore.h"
 #include "host/SignalBridge.h"
 
@@ -129,7 +129,7 @@ int main(int argc, char** argv) {
     app.setQuitOnLastWindowClosed(false);
 
     QtHost host;
-    QtSerialPort port;
+    ComPort port;
     QtSettingsStore store;
     QtFileSystem files(store);
     WidgetDialogue dialogue([&files](const std::string& path) { return files.mapping().toHost(path).path; },

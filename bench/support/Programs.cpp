@@ -19,6 +19,8 @@
 #include <stdexcept>
 #include <thread>
 
+#include "tests/support/Ser2net.h"
+
 extern char** environ;
 
 namespace {
@@ -178,6 +180,17 @@ UploadRun Upload(Workspace& work, const std::string& image, const UploadSetup& s
         port = host->path;
         relay = std::make_unique<Relay>(host->master, deviceFd, setup.line);
     }
+    pid_t server = -1;
+    if (setup.throughSer2net) {
+        const int telnetPort = Ser2net::FreePort(), rawPort = Ser2net::FreePort();
+        const std::string config = work.path(tag + "-ser2net.yaml");
+        std::ofstream(config) << Ser2net::Config(telnetPort, rawPort, port, "57600n81");
+        std::vector<std::string> args = Ser2net::Args(config);
+        args.insert(args.begin(), Ser2net::Program);
+        server = Start(args);
+        if (!Ser2net::AwaitListening(telnetPort, rawPort)) throw std::runtime_error("ser2net did not start");
+        port = "rfc2217://127.0.0.1:" + std::to_string(telnetPort);
+    }
     const pid_t kelvane = Start({KELVANE_BIN, image, "-auto", "-s1"},
                                 {"KELVANE_COM1=" + port, "XDG_CONFIG_HOME=" + work.path(tag + "-config")});
     if (relay) {
@@ -187,6 +200,10 @@ UploadRun Upload(Workspace& work, const std::string& image, const UploadSetup& s
     run.kelvane = Wait(kelvane, UploadLimitSeconds);
     run.endedNs = MonotonicNs();
     if (relay) run.line = relay->stop();
+    if (server > 0) {
+        ::kill(server, SIGTERM);
+        Wait(server, 10);
+    }
     ::kill(sim, SIGTERM);  // it writes what it received as it ends
     Wait(sim, 30);
     if (deviceFd >= 0) ::close(deviceFd);

@@ -48,6 +48,8 @@ struct UploadSetup {
     bool relay = true;
     Relay::Options line;
     std::vector<std::string> simSwitches;  // beyond those that put its loader at 57600
+    // The host reaches the relay's terminal through ser2net's RFC 2217 accepter on loopback.
+    bool throughSer2net = false;
 };
 
 // kelvane -auto uploading image to kelvane-sim, through a relay or straight to it.

@@ -26,4 +26,12 @@ public:
     // Called once per receive notification (and for the port's other notifications,
     // when nothing may be waiting); raised again while characters remain unread.
     virtual void setReceiveHandler(std::function<void()> handler) = 0;
+    // A line whose rate stays as its far end has it (a raw network line): that rate.
+    // 0 for a line whose rate the program sets.
+    virtual int fixedBaud() const { return 0; }
+    // Why the line cannot run at baud, naming the line; empty when it can.
+    virtual std::string rateLimit(int baud) const {
+        (void)baud;
+        return {};
+    }
 };

@@ -24,4 +24,6 @@ public:
     virtual std::optional<SettingValue> read(const std::string& keyPath, const std::string& name) = 0;
     // Failures are ignored.
     virtual void write(const std::string& keyPath, const std::string& name, const SettingValue& value) = 0;
+    // Removes the value; one that is not there is no failure.
+    virtual void remove(const std::string& keyPath, const std::string& name) = 0;
 };

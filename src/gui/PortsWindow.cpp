@@ -3,11 +3,13 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
 #include "host/ComPortMapping.h"
+#include "host/NetworkAddress.h"
 #include "serial/PortSelectors.h"
 
 namespace {
@@ -43,6 +45,9 @@ QTableWidget* table(const char* name, const QStringList& headings, QWidget* pare
     t->setEditTriggers(QAbstractItemView::NoEditTriggers);
     t->verticalHeader()->hide();
     t->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Sized to their contents as they are filled, the last column taking the rest: the
+    // table keeps the window's width whatever it holds.
+    t->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     t->horizontalHeader()->setStretchLastSection(true);
     return t;
 }
@@ -69,9 +74,11 @@ PortsWindow::PortsWindow(ComPortMapping& ports, QWidget* parent) : QDialog(paren
     help->setObjectName(QStringLiteral("lblPortsHelp"));
     help->setWordWrap(true);
     help->setText(ComPortMapping::assignable()
-                      ? QStringLiteral("Each Com port is a device of this machine. Choose a port and a device "
-                                       "present now, then Assign: the choice is stored at once and kept. A device "
-                                       "with a stable name keeps its port when it is plugged in elsewhere.")
+                      ? QStringLiteral("Each Com port is a device of this machine or a line on a terminal server. "
+                                       "Choose a port and a device present now, then Assign, or type a device path "
+                                       "or a URL (rfc2217://host:port, socket://host:port), then Use: the choice is "
+                                       "stored at once and kept. A device with a stable name keeps its port when it "
+                                       "is plugged in elsewhere.")
                       : QStringLiteral("Each Com port is the machine's port of that number."));
     portTable_ = table("lstComPorts", {QStringLiteral("Port"), QStringLiteral("Device"), QStringLiteral("Set by"),
                                        QStringLiteral("What is there")},
@@ -90,6 +97,23 @@ PortsWindow::PortsWindow(ComPortMapping& ports, QWidget* parent) : QDialog(paren
     assignButton_->setVisible(ComPortMapping::assignable());
     clearButton_->setVisible(ComPortMapping::assignable());
 
+    auto* deviceLabel = new QLabel(QStringLiteral("&Device or URL for the chosen port:"), this);
+    deviceLabel->setObjectName(QStringLiteral("lblTypedDevice"));
+    deviceField_ = new QLineEdit(this);
+    deviceField_->setObjectName(QStringLiteral("txtDevice"));
+    deviceField_->setPlaceholderText(QStringLiteral("/dev/ttyUSB0, rfc2217://host:port or socket://host:port"));
+    deviceLabel->setBuddy(deviceField_);
+    useButton_ = button("cmdUseDevice", QStringLiteral("&Use"), this);
+    deviceCheck_ = new QLabel(this);
+    deviceCheck_->setObjectName(QStringLiteral("lblDeviceCheck"));
+    deviceCheck_->setWordWrap(true);
+    for (QWidget* typed : std::initializer_list<QWidget*>{deviceLabel, deviceField_, useButton_, deviceCheck_})
+        typed->setVisible(ComPortMapping::assignable());
+    auto* typedRow = new QHBoxLayout;
+    typedRow->addWidget(deviceLabel);
+    typedRow->addWidget(deviceField_, 1);
+    typedRow->addWidget(useButton_);
+
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(assignButton_);
     buttons->addWidget(clearButton_);
@@ -101,12 +125,16 @@ PortsWindow::PortsWindow(ComPortMapping& ports, QWidget* parent) : QDialog(paren
     layout->addWidget(portTable_, 3);
     layout->addWidget(devicesLabel);
     layout->addWidget(deviceTable_, 2);
+    layout->addLayout(typedRow);
+    layout->addWidget(deviceCheck_);
     layout->addLayout(buttons);
     resize(860, 600);
 
     connect(assignButton_, &QPushButton::clicked, this, &PortsWindow::assignSelected);
     connect(clearButton_, &QPushButton::clicked, this, &PortsWindow::clearSelected);
     connect(refreshButton, &QPushButton::clicked, this, &PortsWindow::refresh);
+    connect(useButton_, &QPushButton::clicked, this, &PortsWindow::useTypedDevice);
+    connect(deviceField_, &QLineEdit::textChanged, this, &PortsWindow::updateButtons);
     connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);
     for (QTableWidget* t : {portTable_, deviceTable_})
         connect(t, &QTableWidget::itemSelectionChanged, this, &PortsWindow::updateButtons);
@@ -137,7 +165,6 @@ void PortsWindow::fill() {
         setRow(deviceTable_, row,
                {d.path, d.description, d.manufacturer, d.serialNumber, usbIds(d), d.stablePath});
     }
-    for (QTableWidget* t : {portTable_, deviceTable_}) t->resizeColumnsToContents();
     updateButtons();
 }
 
@@ -154,8 +181,15 @@ int PortsWindow::selectedDevice() const {
 void PortsWindow::updateButtons() {
     const int port = selectedPort();
     const Source source = port ? ports_.mapping(port).source : Source::Environment;
+    // A port newly chosen offers its device for editing.
+    if (port != editedPort_) {
+        editedPort_ = port;
+        deviceField_->setText(port && source == Source::Setting ? ports_.mapping(port).device : QString());
+        deviceCheck_->clear();
+    }
     assignButton_->setEnabled(port && selectedDevice() >= 0 && source != Source::Environment);
     clearButton_->setEnabled(port && source == Source::Setting);
+    useButton_->setEnabled(port && source != Source::Environment && !deviceField_->text().trimmed().isEmpty());
 }
 
 void PortsWindow::assignSelected() {
@@ -170,6 +204,25 @@ void PortsWindow::assignSelected() {
 void PortsWindow::clearSelected() {
     const int port = selectedPort();
     if (!port || !ports_.clear(port)) return;
+    fill();
+    emit mappingChanged(port);
+}
+
+void PortsWindow::useTypedDevice() {
+    const int port = selectedPort();
+    const QString typed = deviceField_->text().trimmed();
+    if (!port) return;
+    // A path must lead to a device now; a network line may have its server off for the
+    // moment, and is kept with that said.
+    const QString problem = ComPortMapping::checkDevice(typed);
+    const bool network = NetworkAddress::parse(typed).has_value();
+    if (!problem.isEmpty() && !network) {
+        deviceCheck_->setText(problem + QStringLiteral(" Nothing was stored."));
+        return;
+    }
+    if (!ports_.assign(port, typed)) return;
+    const QString stored = QStringLiteral("%1%2 is now %3.").arg(PortSelectors::PortPrefix).arg(port).arg(typed);
+    deviceCheck_->setText(problem.isEmpty() ? stored : stored + u' ' + problem);
     fill();
     emit mappingChanged(port);
 }

@@ -4,12 +4,13 @@
 
 class ComPortMapping;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QTableWidget;
 
 // frmPorts: which device each of Com 1 to Com 9 is and where that comes from, the
-// serial devices present now, and the means to give a port one of them or take its
-// device away again. The mapping decides; the window shows it and hands it the user's
+// serial devices present now, and the means to give a port one of them, or any device
+// path or network URL typed in, or take its device away again. The mapping decides; the window shows it and hands it the user's
 // choices.
 class PortsWindow : public QDialog {
     Q_OBJECT
@@ -28,6 +29,7 @@ private:
     void updateButtons();
     void assignSelected();
     void clearSelected();
+    void useTypedDevice();
     int selectedPort() const;
     int selectedDevice() const;
 
@@ -36,4 +38,9 @@ private:
     QTableWidget* deviceTable_;
     QPushButton* assignButton_;
     QPushButton* clearButton_;
+    QLineEdit* deviceField_;
+    QPushButton* useButton_;
+    QLabel* deviceCheck_;
+    // The port whose device the field shows.
+    int editedPort_ = 0;
 };

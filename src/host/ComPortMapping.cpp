@@ -16,6 +16,8 @@
 #include "app/SettingsStore.h"
 #include "app/Text.h"
 #include "host/HostPathMapping.h"
+#include "host/NetworkAddress.h"
+#include "host/NetworkSerialPort.h"
 
 #ifdef Q_OS_UNIX
 #include <grp.h>
@@ -77,11 +79,50 @@ bool ComPortMapping::assign(int number, const SerialDevice& device) {
     return true;
 }
 
+bool ComPortMapping::assign(int number, const QString& device) {
+    if (!assignable() || mapping(number).source == Source::Environment || device.trimmed().isEmpty()) return false;
+    const QString typed = device.trimmed();
+    const QString stored = NetworkAddress::isUrl(typed) ? typed : QDir::cleanPath(typed);
+    settings_.write(portsKey(), settingName(number), SettingValue::fromText(HostPathMapping::toEngine(stored)));
+    return true;
+}
+
 bool ComPortMapping::clear(int number) {
     if (!assignable() || mapping(number).source == Source::Environment) return false;
-    // An empty setting counts as none.
-    settings_.write(portsKey(), settingName(number), SettingValue::fromText({}));
+    settings_.remove(portsKey(), settingName(number));
     return true;
+}
+
+bool ComPortMapping::isNetworkLine(int number) const { return NetworkAddress::isUrl(mapping(number).device); }
+
+namespace {
+
+QString networkPresence(const QString& device) {
+    const auto address = NetworkAddress::parse(device);
+    if (!address) return QStringLiteral("not a network address (rfc2217://host:port or socket://host:port)");
+    const QString why = NetworkSerialPort::probe(*address, ComPortMapping::AnswerProbeMs);
+    const bool telnet = address->kind == NetworkAddress::Kind::Rfc2217;
+    const QString kind = telnet ? QStringLiteral("RFC 2217") : QStringLiteral("raw TCP at the server's rate");
+    return why.isEmpty() ? kind + QStringLiteral(", server answers")
+                         : kind + QStringLiteral(", server does not answer: ") + why;
+}
+
+}  // namespace
+
+QString ComPortMapping::checkDevice(const QString& device) {
+    const QString typed = device.trimmed();
+    if (typed.isEmpty()) return QStringLiteral("Type a device path or a network URL first.");
+    if (NetworkAddress::isUrl(typed)) {
+        const auto address = NetworkAddress::parse(typed);
+        if (!address)
+            return QStringLiteral("%1 is not a network address: write rfc2217://host:port or socket://host:port "
+                                  "(an IPv6 address in brackets).")
+                .arg(typed);
+        const QString why = NetworkSerialPort::probe(*address, AnswerProbeMs);
+        return why.isEmpty() ? QString() : QStringLiteral("The server of %1 does not answer: %2.").arg(typed, why);
+    }
+    if (!QFileInfo::exists(typed)) return QStringLiteral("%1 does not exist on this machine.").arg(typed);
+    return {};
 }
 
 const QList<SerialDevice>& ComPortMapping::devices() const {
@@ -107,6 +148,7 @@ std::optional<SerialDevice> ComPortMapping::presentDevice(int number) const {
 }
 
 QString ComPortMapping::presence(int number) const {
+    if (isNetworkLine(number)) return networkPresence(mapping(number).device);
     if (const auto d = presentDevice(number)) {
         QStringList details;
         for (const QString& detail : {d->description, d->manufacturer})
@@ -133,6 +175,7 @@ QString ComPortMapping::mark(int number) const {
 
 QString ComPortMapping::describe(int number) const {
     const QString device = mapping(number).device;
+    if (isNetworkLine(number)) return device + QStringLiteral(": ") + presence(number);
     const auto d = presentDevice(number);
     return label(device, d ? d->path : device) + QStringLiteral(": ") + presence(number);
 }

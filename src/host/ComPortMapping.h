@@ -39,6 +39,8 @@ public:
     static constexpr const char* VariablePrefix = "KELVANE_COM";
     static constexpr const char* SettingPrefix = "Com";
     static constexpr const char* SettingGroup = "Ports";
+    // How long the window waits for a network line's server to answer.
+    static constexpr int AnswerProbeMs = 1000;
 
     // The devices are listed on first use and again on refresh().
     explicit ComPortMapping(SettingsStore& settings, DeviceList listDevices = presentDevices);
@@ -47,8 +49,16 @@ public:
     // Stores the device's stable name where it has one, so that the mapping survives
     // re-plugging. False, and nothing stored, when the environment decides the port.
     bool assign(int number, const SerialDevice& device);
-    // Back to the default; false when the environment decides the port.
+    // Stores a device path or network URL as typed. False, and nothing stored, when the
+    // environment decides the port.
+    bool assign(int number, const QString& device);
+    // Back to the default, the setting removed; false when the environment decides the port.
     bool clear(int number);
+    // Whether the port's device is a network line (rfc2217:// or socket://).
+    bool isNetworkLine(int number) const;
+    // Why a device typed by the user cannot serve as a port: empty when it is there (a
+    // path) or its server answers (a URL).
+    static QString checkDevice(const QString& device);
     // Whether assignments can be made on this machine (on Windows a port is its COMn).
     static bool assignable();
 
@@ -59,7 +69,8 @@ public:
     // Whether there is a device at the port's device path (an adapter or any other node).
     bool present(int number) const;
     // What is at the port's device: the adapter's description, maker and serial number,
-    // "present" for a device the system does not list as an adapter, or "not present".
+    // "present" for a device the system does not list as an adapter, or "not present";
+    // for a network line whether its server answers.
     QString presence(int number) const;
     // The port's device and what is there, in one line.
     QString describe(int number) const;

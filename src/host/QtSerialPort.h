@@ -32,7 +32,7 @@ public:
     int waiting() const override;
     void setReceiveHandler(std::function<void()> handler) override;
 
-private:
+    // A settings text such as "57600,n,8,1", as the line takes it. Fails as HostError 380.
     struct LineSettings {
         qint32 baud = 9600;
         QSerialPort::Parity parity = QSerialPort::NoParity;
@@ -40,6 +40,8 @@ private:
         QSerialPort::StopBits stopBits = QSerialPort::OneStop;
     };
     static LineSettings parseSettings(const std::string& text);
+
+private:
     void applySettings();
     void drain();
     void onError(QSerialPort::SerialPortError error);

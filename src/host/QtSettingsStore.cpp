@@ -114,3 +114,9 @@ void QtSettingsStore::write(const std::string& keyPath, const std::string& name,
     // Every change is on disk at once, as the registry would have it.
     settings->sync();
 }
+
+void QtSettingsStore::remove(const std::string& keyPath, const std::string& name) {
+    const auto settings = open(location_, keyPath);
+    settings->remove(fromBytes(name));
+    settings->sync();
+}

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <new>
 
 #include "app/Engine.h"
@@ -35,6 +36,10 @@ constexpr int MaxSilentProbes = 4;
 constexpr int MaxLoaderRequests = 5;
 constexpr const char* NoLoaderHead = "The CPU did not enter its loader (IOS) after ";
 constexpr const char* NoLoaderTail = " \"~ios!\"";
+// A line that keeps its far end's rate (raw TCP) can only carry an upload at that rate.
+constexpr const char* FixedRateMessage = "Error # 3\r\nThe serial line cannot change its baud rate";
+constexpr const char* FixedRateNote = "The serial line keeps the baud rate of its far end: ";
+constexpr int PortExitCode = 3;
 
 // The probes run at 9600 first, then 57600, 38400, 19200, 57600, ...
 void MoveBaudIndex(int16_t& index) {
@@ -159,6 +164,10 @@ void UploadDriver::RunUpload() {
 
     // In the Manual view the operator has prepared the loader by hand.
     if (!ui.mnuManual.checked()) {
+        if (!LineCarriesUpload()) {
+            stop.UnlockControls();
+            return;
+        }
         if (!BringCpuIntoLoader()) {
             stop.AbortUpload();
             s.stopRequested = false;
@@ -193,11 +202,36 @@ void UploadDriver::RunUpload() {
     FinishUpload(expected, returned);
 }
 
+bool UploadDriver::LineCarriesUpload() {
+    State& s = k_.state;
+    const int fixed = k_.port.fixedBaud();
+    if (fixed == 0) return true;
+    // Refused before anything reaches the device: the transfer's rate, and the rate the
+    // loader is to be set back to, are the only ones the line must carry.
+    std::string why = k_.port.rateLimit(std::atoi(PortSelectors::Baud57600));
+    if (why.empty() && s.baudGiven) why = k_.port.rateLimit(std::atoi(s.iosResetBaud.c_str()));
+    if (!why.empty()) {
+        s.appExitCode = PortExitCode;
+        k_.errors.DeliverMessage(std::string(FixedRateMessage) + Text::CrLf + why);
+        return false;
+    }
+    k_.log.AppendLog(FixedRateNote + std::to_string(fixed));
+    return true;
+}
+
 bool UploadDriver::BringCpuIntoLoader() {
     State& s = k_.state;
     std::string cpuState;
     int16_t retryCount = 0;
-    int16_t baudIndex = 0;
+    // A line at a fixed rate is probed at that rate only.
+    const auto& rates = k_.ui.cboBaud.entries();
+    const auto fixedAt = std::find(rates.begin(), rates.end(), std::to_string(k_.port.fixedBaud()));
+    const bool fixedRate = k_.port.fixedBaud() != 0 && fixedAt != rates.end();
+    const int16_t firstIndex = fixedRate ? int16_t(fixedAt - rates.begin()) : 0;
+    auto nextIndex = [fixedRate](int16_t& index) {
+        if (!fixedRate) MoveBaudIndex(index);
+    };
+    int16_t baudIndex = firstIndex;
     int loaderRequests = 0;
     for (;;) {
         if (k_.ui.mnuAuto.checked()) k_.detection.DetectCpuState(cpuState, baudIndex);
@@ -209,7 +243,7 @@ bool UploadDriver::BringCpuIntoLoader() {
         if (cpuState == CpuState::InIos57600) return true;
         if (cpuState == CpuState::NoResponse) {
             ++retryCount;
-            MoveBaudIndex(baudIndex);
+            nextIndex(baudIndex);
             if (retryCount > MaxSilentProbes && s.receiveBuffer.empty()) {
                 s.commFailed = true;
                 s.stopRequested = true;
@@ -219,7 +253,7 @@ bool UploadDriver::BringCpuIntoLoader() {
         }
         if (cpuState == CpuState::DontKnow) {
             ++retryCount;
-            MoveBaudIndex(baudIndex);
+            nextIndex(baudIndex);
             // Perhaps a loader whose answers are garbled; try it at the last rate.
             if (retryCount > MaxUnknownReplies) return true;
             continue;
@@ -227,7 +261,7 @@ bool UploadDriver::BringCpuIntoLoader() {
         if (cpuState == CpuState::StopNow) return false;
         if (cpuState == CpuState::SendIos) {
             retryCount = 0;
-            baudIndex = 0;
+            baudIndex = firstIndex;
         }
         if (s.autoMode && loaderRequests == MaxLoaderRequests) {
             k_.log.AppendLog(NoLoaderHead + std::to_string(MaxLoaderRequests) + NoLoaderTail);

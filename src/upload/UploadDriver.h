@@ -19,6 +19,8 @@ public:
 
 private:
     void RunUpload();
+    // Whether the line can run at the rates this upload needs; reported when it cannot.
+    bool LineCarriesUpload();
     // The detection loop; false when the upload is to abort.
     bool BringCpuIntoLoader();
     void FinishUpload(const std::string& expected, const std::string& returned);

@@ -4,9 +4,14 @@
 #include <QComboBox>
 #include <QHelpEvent>
 #include <QMenu>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTableWidget>
+#include <QTcpServer>
 
 #include "GuiHarness.h"
+#include "Ser2net.h"
 #include "TemporaryHome.h"
 #include "gui/PortToolTips.h"
 #include "gui/PortsWindow.h"
@@ -104,7 +109,7 @@ TEST_F(PortsWindowTest, UnderOptionsAssignsAPresentDeviceByItsStableNameClearsIt
 
     ports->selectRow(0);
     click(w, "cmdClear");
-    EXPECT_EQ(g.store.text(PortsKey, "Com1"), "");
+    EXPECT_EQ(g.store.values.count({PortsKey, "Com1"}), 0u);
     EXPECT_EQ(ports->item(0, 2)->text(), "default");
     EXPECT_TRUE(portToolTip(1).startsWith("/dev/ttyS0: ")) << portToolTip(1).toStdString();
 
@@ -137,6 +142,52 @@ TEST_F(PortsWindowTest, TheSelectorMarksWhatIsBehindEachPortWhenItOpensAndKeepsI
     std::filesystem::remove(home.file("ttyUSB0"));  // unplugged
     EXPECT_EQ(marksOnOpening(), QStringList({"not present", other, "not present"}));
     for (int n = 1; n <= 9; ++n) EXPECT_EQ(selector->itemText(n), QString("Com %1").arg(n));
+}
+
+TEST_F(PortsWindowTest, ATypedPathOrUrlIsCheckedAndStoredAndTheTablesKeepTheirWidth) {
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    const QString answering = QStringLiteral("rfc2217://127.0.0.1:%1").arg(server.serverPort());
+    const QString silent = QStringLiteral("socket://127.0.0.1:%1").arg(Ser2net::FreePort());
+    // What is typed, whether it is stored, the start of what the window says and of what is there.
+    const std::tuple<QString, bool, QString, QString> rows[] = {
+        {q(home.file("ttyACM0")), true, "Com 3 is now ", "present"},
+        {q(home.file("ttyUSB9")), false, q(home.file("ttyUSB9")) + " does not exist on this machine.", ""},
+        {"rfc2217://rack:99999", false, "rfc2217://rack:99999 is not a network address", ""},
+        {answering, true, "Com 3 is now " + answering + ".", "RFC 2217, server answers"},
+        {silent, true, "Com 3 is now " + silent + ". The server of " + silent + " does not answer: ",
+         "raw TCP at the server's rate, server does not answer: "},
+    };
+    PortsWindow* w = open();
+    ASSERT_NE(w, nullptr);
+    auto* ports = in<QTableWidget>(w, "lstComPorts");
+    auto* devices = in<QTableWidget>(w, "lstDevices");
+    auto* said = in<QLabel>(w, "lblDeviceCheck");
+    auto fullWidth = [&] {
+        for (QTableWidget* t : {ports, devices}) EXPECT_EQ(t->horizontalHeader()->length(), t->viewport()->width());
+    };
+    for (const auto& [typed, stored, message, presence] : rows) {
+        SCOPED_TRACE(typed.toStdString());
+        g.store.remove(PortsKey, "Com3");
+        ports->selectRow(2);
+        in<QLineEdit>(w, "txtDevice")->setText(typed);
+        click(w, "cmdUseDevice");
+        EXPECT_EQ(q(g.store.text(PortsKey, "Com3")), stored ? typed : "");
+        EXPECT_TRUE(said->text().startsWith(message)) << said->text().toStdString();
+        const QString there = ports->item(2, 3)->text();
+        EXPECT_TRUE(!stored || there.startsWith(presence)) << there.toStdString();
+        EXPECT_TRUE(!stored || portToolTip(3).startsWith(typed + ": " + presence)) << portToolTip(3).toStdString();
+        fullWidth();
+    }
+    // A port chosen again offers its stored device for editing.
+    ports->selectRow(0);
+    ports->selectRow(2);
+    EXPECT_EQ(in<QLineEdit>(w, "txtDevice")->text(), silent);
+    devices->selectRow(0);
+    for (const char* button : {"cmdAssign", "cmdClear", "cmdRefresh"}) {
+        click(w, button);
+        fullWidth();
+    }
 }
 
 }  // namespace

@@ -18,6 +18,7 @@ public:
     void write(const std::string& keyPath, const std::string& name, const SettingValue& value) override {
         values[{keyPath, name}] = value;
     }
+    void remove(const std::string& keyPath, const std::string& name) override { values.erase({keyPath, name}); }
     std::string text(const std::string& keyPath, const std::string& name) const {
         auto it = values.find({keyPath, name});
         return it == values.end() ? std::string() : it->second.text;
