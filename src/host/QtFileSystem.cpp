@@ -7,6 +7,10 @@
 
 #include "app/HostError.h"
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 namespace {
 
 // Image files and checksum references are small; a file beyond this is not one of
@@ -75,9 +79,14 @@ void QtFileSystem::writeAll(const std::string& path, const std::string& bytes) {
     // A device or a pipe is written in place; a file is replaced whole only once the new
     // contents are safely written, so a failed write keeps the earlier file.
     if (info.exists() && !info.isFile()) {
+        // Unbuffered, so that a device that takes nothing (a full disk behind a pipe,
+        // /dev/full) fails the write itself; the close is checked too.
         QFile device(p);
-        if (!device.open(QIODevice::WriteOnly)) fail(ErrorNumber::PathFileAccess, p, device.errorString());
+        if (!device.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            fail(ErrorNumber::PathFileAccess, p, device.errorString());
         if (device.write(data) != data.size()) fail(ErrorNumber::DeviceIoError, p, device.errorString());
+        device.close();
+        if (device.error() != QFileDevice::NoError) fail(ErrorNumber::DeviceIoError, p, device.errorString());
         return;
     }
     QSaveFile file(p);
@@ -110,6 +119,39 @@ std::string QtFileSystem::lookup(const std::string& path) {
 bool QtFileSystem::folderExists(const std::string& path) {
     try {
         return QFileInfo(hostPath(path, Use::Reading)).isDir();
+    } catch (const HostError&) {
+        return false;
+    }
+}
+
+bool QtFileSystem::isStream(const std::string& path) {
+#ifdef Q_OS_UNIX
+    try {
+        struct stat st {};
+        return ::stat(QFile::encodeName(hostPath(path, Use::Writing)).constData(), &st) == 0 &&
+               (S_ISCHR(st.st_mode) || S_ISFIFO(st.st_mode));
+    } catch (const HostError&) {
+        return false;
+    }
+#else
+    Q_UNUSED(path);
+    return false;
+#endif
+}
+
+bool QtFileSystem::sameFile(const std::string& a, const std::string& b) {
+    try {
+        const QString first = hostPath(a, Use::Reading), second = hostPath(b, Use::Reading);
+#ifdef Q_OS_UNIX
+        // Hard links too: one file is one device and inode.
+        struct stat sa {}, sb {};
+        return ::stat(QFile::encodeName(first).constData(), &sa) == 0 &&
+               ::stat(QFile::encodeName(second).constData(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+               sa.st_ino == sb.st_ino;
+#else
+        const QString canonical = QFileInfo(first).canonicalFilePath();
+        return !canonical.isEmpty() && canonical.compare(QFileInfo(second).canonicalFilePath(), Qt::CaseInsensitive) == 0;
+#endif
     } catch (const HostError&) {
         return false;
     }
