@@ -59,6 +59,7 @@ struct EnclosureConfig {
     // as the checksum of the application it erases: "Old application CHECKSUM: 1A2B3C4D").
     std::string eraseText;
     int64_t flipByte = -1;           // byte N of the image (from 0) is taken with its lowest bit flipped
+    bool hangUpBeforeReport = false; // the line goes away while the loader sums the image
 };
 
 // The CPU at the far end of the line: bytes in, bytes out, in time. Plain C++, so the

@@ -49,6 +49,7 @@ const char* const SimUsage =
     "                        \"Old application CHECKSUM: 1A2B3C4D\"\n"
     "  --flip-byte N         byte N of the image (counted from 0) is received with its lowest\n"
     "                        bit flipped, as line noise spoils it\n"
+    "  --hang-up-before-report  the line goes away while the loader sums the image\n"
     "The run:\n"
     "  --received FILE       write the image bytes exactly as received\n"
     "  --expect FILE         the image file the upload should deliver\n"
@@ -65,7 +66,7 @@ const char* const SimUsage =
     "it received and, with --expect, those bytes were the file; 1 the last upload\n"
     "completed otherwise; 2 no complete upload; 3 bad options or no pseudo-terminal.\n"
     "SIGINT and SIGTERM end the run cleanly, with the same codes; so does the line going\n"
-    "away (--disconnect-after).\n";
+    "away (--disconnect-after, --hang-up-before-report).\n";
 
 namespace {
 
@@ -85,7 +86,7 @@ bool number(const char* text, long long& value) {
 enum Option {
     AppEcho = 256, StartInLoader, LoaderBaud, Challenge, KeyOnEy, KeyOnPy, FfOnRestart, Silent, Garbage,
     RejectKey, DropAck, LateAck, WrongChecksum, DisconnectAfter, DelayMs, Pace, IgnoreIos, LateKey, EraseMs,
-    UnsolicitedAt, ChecksumLineKind, ProtocolGarbage, Flood, Trickle, EraseText, FlipByte, Received, Expect, Trace, Once, Help, Size,
+    UnsolicitedAt, ChecksumLineKind, ProtocolGarbage, Flood, Trickle, EraseText, FlipByte, HangUpBeforeReport, Received, Expect, Trace, Once, Help, Size,
     NoChecksum, AllBytes
 };
 
@@ -119,6 +120,7 @@ ParseResult parseSimOptions(int argc, char** argv, SimOptions& out, std::string&
         {"trickle", no_argument, nullptr, Trickle},
         {"erase-text", required_argument, nullptr, EraseText},
         {"flip-byte", required_argument, nullptr, FlipByte},
+        {"hang-up-before-report", no_argument, nullptr, HangUpBeforeReport},
         {"received", required_argument, nullptr, Received},
         {"expect", required_argument, nullptr, Expect},
         {"trace", no_argument, nullptr, Trace},
@@ -216,6 +218,7 @@ ParseResult parseSimOptions(int argc, char** argv, SimOptions& out, std::string&
             if (!number(optarg, n) || n > (1LL << 30)) return fail(error, "bad --flip-byte: " + arg);
             m.flipByte = n;
             break;
+        case HangUpBeforeReport: m.hangUpBeforeReport = true; break;
         case Received: out.receivedPath = arg; break;
         case Expect: out.expectPath = arg; break;
         case Trace: out.trace = true; break;

@@ -99,6 +99,18 @@ TEST_F(Upload, EachRunIsJudgedByAnExactChecksumComparisonThenTheLoaderIsSetBackA
     const std::string success = "appExitCode # 0\r\nUpload Successful!";
     const std::string declaring = image, none = makeSampleImage(3000, false, false);
     const std::string expected = Enclosure::checksumOf(declaring);
+    // The loader names the checksum of the application it erases: the same version again,
+    // whose transfer line noise spoils, or another one, sent intact.
+    std::string spoilt = declaring;
+    spoilt[2000] ^= 1;
+    const EnclosureConfig sameOldSpoilt = enclosure([&](auto& c) {
+        c = LoaderAt57600;
+        c.eraseText = "Old application CHECKSUM: " + expected;
+        c.flipByte = 2000;
+    });
+    const EnclosureConfig otherOld =
+        enclosure([](auto& c) { c = EchoingApp; c.eraseText = "Old application checksum: 0BADF00D"; });
+    const EnclosureConfig hungUp = enclosure([](auto& c) { c = LoaderAt57600; c.hangUpBeforeReport = true; });
     // The same checksum in other letter case is another checksum.
     std::string lowered = declaring;
     const auto field = lowered.find("checksum: ") + 10;
@@ -123,7 +135,12 @@ TEST_F(Upload, EachRunIsJudgedByAnExactChecksumComparisonThenTheLoaderIsSetBackA
         // The loader stops answering near the end: with no checksum expected, only the
         // acknowledgements tell that it holds part of the image; nothing follows the last
         // chunk but the abort's prod.
-        {none, "", cut, 6, commFailed, "X"},
+        {declaring, "", sameOldSpoilt, 2, "Returned checksum: " + Enclosure::checksumOf(spoilt) + "\r\n", "X"},
+        {declaring, "", otherOld, 0, success, "Sy9600\rb"},
+        // A line lost while the report is awaited tells nothing about the image.
+        {declaring, "", hungUp, 6, commFailed, "X"},
+        // The recovery that the lost line's stop arms prods first.
+        {none, "", cut, 6, commFailed, "\r\nX\r\nX"},
         {none, "", unanswered, 6, commFailed, "X"},
         {none, "", mute, 6, "", "b"},
     };
@@ -136,6 +153,7 @@ TEST_F(Upload, EachRunIsJudgedByAnExactChecksumComparisonThenTheLoaderIsSetBackA
         // the end, not at the abort.
         EXPECT_TRUE(logHas(held)) << log();
         EXPECT_EQ(logHas("Upload Successful!"), code == 0) << log();
+        EXPECT_EQ(logHas("Checksum Mismatch"), code == 2) << log();
         EXPECT_EQ(pane().find("Upload Successful!"), std::string::npos);
         EXPECT_EQ(count(log(), "AppCode Upload Done:"), 1u) << log();
         EXPECT_TRUE(!config.wrongChecksum || code != 2 ||
@@ -360,6 +378,7 @@ TEST_F(Upload, EveryDeviceFaultAloneOrWithAnotherEndsTheRunWithADocumentedCodeWi
         "--disconnect-after 2000", "--delay-ms 700", "--pace", "--ignore-ios",
         "--late-key 1500 --key-on-ey --key-on-py", "--erase-ms 9000", "--unsolicited 0", "--checksum-line lower",
         "--checksum-line no-blank", "--checksum-line long", "--checksum-line missing", "--flood 100000", "--trickle",
+        "--erase-text CHECKSUM:\x20DEADBEEF", "--flip-byte 1500", "--hang-up-before-report",
     };
     const std::set<int> documented = {0, 1, 2, 3, 5, 6, 7};
     for (size_t i = 0; i < switches.size(); ++i)

@@ -57,4 +57,5 @@ private:
     int port_ = 1;
     std::string settings_ = "9600,n,8,1";
     std::string input_;
+    bool lineLost_ = false;
 };
