@@ -378,7 +378,7 @@ TEST_F(Upload, EveryDeviceFaultAloneOrWithAnotherEndsTheRunWithADocumentedCodeWi
         "--disconnect-after 2000", "--delay-ms 700", "--pace", "--ignore-ios",
         "--late-key 1500 --key-on-ey --key-on-py", "--erase-ms 9000", "--unsolicited 0", "--checksum-line lower",
         "--checksum-line no-blank", "--checksum-line long", "--checksum-line missing", "--flood 100000", "--trickle",
-        "--erase-text CHECKSUM:\x20DEADBEEF", "--flip-byte 1500", "--hang-up-before-report",
+        "--erase-text CHECKSUM:_DEADBEEF", "--flip-byte 1500", "--hang-up-before-report",
     };
     const std::set<int> documented = {0, 1, 2, 3, 5, 6, 7};
     for (size_t i = 0; i < switches.size(); ++i)
