@@ -303,6 +303,12 @@ TEST_F(Upload, FileAndHostProblemsEndTheRunWithTheirOwnCodesAndNeverEscapeTheCli
          "[Kelvane: Upload Aborted] log: exit:7",
          7, "X"},  // only the abort's prod
         {[&] { h->port.busyPorts.insert(1); }, "[Kelvane: Error # 3\r\nThe Serial port is in use", 3, nullptr},
+        // Reported once, though the window's unlocking reopens the port for the terminal.
+        {[&] {
+             h->port.forbiddenPorts.insert(1);
+             h->port.close();
+         },
+         "[Kelvane: Error # 70\r\nUnexpected Error\r\npermission denied] log: exit:6", 6, ""},
         // Even the message box fails, and then the error report's box too.
         {[&] {
              h->ui().txtUploadPath.setText("");
