@@ -73,6 +73,17 @@ TEST(UnattendedUpload, EachRunEndsInTimeWithTheCodeAndLogThatFitWhatTheDeviceRec
         // The loader's own line moves the acknowledgements from where they belong.
         {"unsolicited text during the transfer", {"--size", "5000"}, with(Loader57600, {"--unsolicited", "0"}),
          6, {CommFailed}, {}, Part, "", 5 + 16 + 7},
+        // The erase answer names the checksum of the application it erases: the same
+        // version, whose new transfer line noise spoils, or another, sent intact.
+        {"a stale checksum before a spoilt image", image,
+         with(Loader57600, {"--erase-text", "Old application CHECKSUM: %declared%", "--flip-byte", "2000"}), 2,
+         {Mismatch, "Upload Aborted"}, {"Upload Successful!"}, Part},
+        {"a stale checksum before an intact image", image,
+         with(Loader57600, {"--erase-text", "Old application checksum: 0BADF00D"}), 0, {Success}, {Mismatch}, Whole,
+         "b"},
+        // The adapter unplugged while the report is awaited: no verdict, as for any lost line.
+        {"a line lost while the checksum is awaited", image, with(Loader57600, {"--hang-up-before-report"}), 6,
+         {CommFailed}, {Mismatch, "Upload Successful!"}, Whole, "", 90, 3},
     };
     CheckAtOnce(rows, [&](const Row& row) {
         SCOPED_TRACE(row.name);

@@ -82,8 +82,9 @@ public:
         }
         return code_;
     }
-    void stop() {
-        if (wait(std::chrono::milliseconds(0)) == Running) ::kill(pid_, SIGTERM);
+    void stop() { signal(SIGTERM); }
+    void signal(int number) {
+        if (wait(std::chrono::milliseconds(0)) == Running) ::kill(pid_, number);
     }
 
 private:

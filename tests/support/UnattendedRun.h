@@ -44,7 +44,7 @@ struct UnattendedRun {
     void makeImage(Args switches) {
         switches.insert(switches.begin(), {"make-image", imagePath});
         Child maker(KELVANE_SIM_BIN, switches);
-        const std::string declared = maker.line();
+        declared = maker.line();
         EXPECT_EQ(maker.wait(std::chrono::seconds(20)), 0);
         image = ReadFile(imagePath);
         // The checksum it prints is the one its header declares.
@@ -59,6 +59,10 @@ struct UnattendedRun {
     // after `limit` is killed and its code stays Running. The device ends by itself once
     // it has had a whole upload and the line is quiet.
     void upload(Args simSwitches, Args options = {}, int errFd = -1) {
+        // A switch may name the image's checksum, as the device's earlier application had it.
+        for (std::string& word : simSwitches)
+            if (const auto at = word.find(DeclaredChecksum); at != std::string::npos)
+                word.replace(at, std::string(DeclaredChecksum).size(), declared);
         simSwitches.insert(simSwitches.begin(), {"--trace", "--received", home.file("received.bin"), "--once"});
         if (std::filesystem::exists(imagePath)) simSwitches.insert(simSwitches.end(), {"--expect", imagePath});
         Sim sim(simSwitches, home.file("trace.txt"));
@@ -66,7 +70,10 @@ struct UnattendedRun {
         if (withDevice) withDevice(sim.device);
         options.insert(options.begin(), command.begin(), command.end());
         options.insert(options.begin(), imagePath);
-        exitCode = Child(KELVANE_BIN, options, home.file("err.txt"), errFd, home.environment()).wait(limit);
+        Child kelvane(KELVANE_BIN, options, home.file("err.txt"), errFd, home.environment());
+        if (whileRunning) whileRunning(kelvane);
+        exitCode = kelvane.wait(limit);
+        if (exitCode != Child::Running) out = kelvane.output();
         const bool whole = std::filesystem::exists(home.file("received.bin"));  // written on the checksum report
         simEndedByItself = whole && sim.wait(std::chrono::seconds(5)) != Child::Running;
         sim.stop();
@@ -91,7 +98,10 @@ struct UnattendedRun {
     std::string imagePath = home.file("app.txt"), logPath = home.file("log.txt");
     Args command = {"-auto", "-s1", "-o", logPath};
     std::function<void(const std::string&)> withDevice;  // once the device is up, before the run
-    std::string image, received, trace, log, err;
+    std::function<void(Child&)> whileRunning;            // once the run has started
+    // In the device's switches: the checksum the image declares.
+    static constexpr const char* DeclaredChecksum = "%declared%";
+    std::string image, declared, received, trace, log, err, out;
     int exitCode = Child::Running, simExitCode = Child::Running;
     bool simEndedByItself = false;
     std::chrono::milliseconds limit = std::chrono::seconds(90);
