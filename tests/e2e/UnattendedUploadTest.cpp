@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <functional>
 #include <regex>
 #include <thread>
 
@@ -109,6 +112,60 @@ TEST(UnattendedUpload, EachRunEndsInTimeWithTheCodeAndLogThatFitWhatTheDeviceRec
         // Standard error is a file here: no progress line in it.
         EXPECT_FALSE(has(run.err, " bytes"));
     });
+}
+
+TEST(UnattendedUpload, TheLogGoesIntoADeviceAsNamedNeverOverTheImageAndAFailedWriteCostsOneLine) {
+    struct Row {
+        const char* name;
+        std::function<std::string(const UnattendedRun&)> logName;
+        bool onStdout;    // the log comes out on standard output
+        const char* err;  // in the one line on standard error, or none
+    };
+    const Row rows[] = {
+        {"standard output", [](const UnattendedRun&) { return "/dev/stdout"; }, true, nullptr},
+        {"a device that takes nothing", [](const UnattendedRun&) { return "/dev/full"; }, false,
+         "kelvane: the log file /dev/full could not be written: "},
+        {"the image itself", [](const UnattendedRun& r) { return r.imagePath; }, false, " is not written: it is the file "},
+    };
+    CheckAtOnce(rows, [](const Row& row) {
+        SCOPED_TRACE(row.name);
+        UnattendedRun run;
+        run.makeImage({"--size", "3000"});
+        run.command = {"-auto", "-s1", "-o", row.logName(run)};
+        run.upload({"--start-in-loader", "--loader-baud", "57600"});
+        EXPECT_EQ(run.exitCode, 0);  // the upload's own
+        EXPECT_EQ(ReadFile(run.imagePath), run.image);
+        EXPECT_EQ(has(run.out, "appExitCode # 0\r\nUpload Successful!\r\n\r\nAppCode Upload Done:"), row.onStdout)
+            << run.out;
+        if (row.err) {
+            EXPECT_TRUE(has(run.err, row.err) && run.err.find('\n') == run.err.size() - 1) << run.err;
+        } else {
+            EXPECT_EQ(run.err, "");
+        }
+    });
+}
+
+TEST(UnattendedUpload, AClosedTerminalLeavesTheUploadToFinishAndEndAsItWould) {
+    UnattendedRun run;
+    run.makeImage({"--size", "20000"});
+    std::string device;
+    run.withDevice = [&](const std::string& path) { device = path; };
+    // At the line's real pace the image takes seconds; the terminal closes once it is on its way.
+    run.whileRunning = [&](Child& kelvane) {
+        for (int i = 0; i < 3000 && !has(ReadFile(run.home.file("trace.txt")), "upload mode."); ++i)
+            std::this_thread::sleep_for(10ms);
+        std::this_thread::sleep_for(500ms);
+        kelvane.signal(SIGHUP);
+    };
+    run.upload({"--start-in-loader", "--loader-baud", "57600", "--pace"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.received, run.image);
+    EXPECT_EQ(count(run.log, "AppCode Upload Done:"), 1u) << run.log;
+    // The port was closed as on any end: its lock file is gone.
+    std::string lock = device.substr(std::string("/dev/").size());
+    std::replace(lock.begin(), lock.end(), '/', '_');
+    for (const char* folder : {"/var/lock", "/run/lock", "/tmp", "/var/tmp"})
+        EXPECT_FALSE(std::filesystem::exists(std::string(folder) + "/LCK.." + lock)) << folder;
 }
 
 TEST(UnattendedUpload, AProgressLineIsShownWhenStandardErrorIsATerminal) {
