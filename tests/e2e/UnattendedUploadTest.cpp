@@ -147,7 +147,7 @@ TEST(UnattendedUpload, TheLogGoesIntoADeviceAsNamedNeverOverTheImageAndAFailedWr
 
 TEST(UnattendedUpload, AClosedTerminalLeavesTheUploadToFinishAndEndAsItWould) {
     UnattendedRun run;
-    run.makeImage({"--size", "20000"});
+    run.makeImage({"--size", "10000"});
     std::string device;
     run.withDevice = [&](const std::string& path) { device = path; };
     // At the line's real pace the image takes seconds; the terminal closes once it is on its way.

@@ -131,15 +131,26 @@ TEST(SecondaryWindows, AShortBoxKeepsItsTitleAndTheUsageKeepsItsColumns) {
     EXPECT_TRUE(columns);
 }
 
-TEST(SignalBridge, ATerminationSignalArrivesOnTheEventLoop) {
-    int calls = 0;
-    {
-        SignalBridge bridge([&] { ++calls; });
-        ASSERT_TRUE(bridge.active());
-        std::raise(SIGTERM);
-        std::raise(SIGINT);
-        EXPECT_EQ(calls, 0);  // nothing runs inside the signal handler
-        GuiHarness::settle();
+TEST(SignalBridge, ATerminationSignalArrivesOnTheEventLoopAndAHangUpWhereTheRunWantsIt) {
+    // With a hang-up handler (an unattended run) or without one (the window): the signals
+    // raised, then the stops and hang-ups that arrive.
+    const std::tuple<bool, std::vector<int>, int, int> rows[] = {
+        {false, {SIGTERM, SIGINT}, 1, 0},
+        {false, {SIGHUP}, 1, 0},
+        {true, {SIGHUP}, 0, 1},
+        {true, {SIGHUP, SIGTERM}, 1, 1},
+        // A reader gone: the write fails, the process lives on.
+        {true, {SIGPIPE}, 0, 0},
+    };
+    for (const auto& [hangUpHandler, raised, stops, hangUps] : rows) {
+        int stopped = 0, hungUp = 0;
+        {
+            SignalBridge bridge([&] { ++stopped; }, hangUpHandler ? std::function<void()>([&] { ++hungUp; }) : nullptr);
+            ASSERT_TRUE(bridge.active());
+            for (int s : raised) std::raise(s);
+            EXPECT_EQ(stopped + hungUp, 0);  // nothing runs inside the signal handler
+            GuiHarness::settle();
+        }
+        EXPECT_EQ(std::pair(stopped, hungUp), std::pair(stops, hangUps)) << raised.front();
     }
-    EXPECT_GE(calls, 1);
 }
