@@ -19,14 +19,11 @@
 // emulated enclosure behind an in-memory port, settings and files in memory. The window
 // is loaded and shown; a modal box is shown to onBox and closed as soon as it is up.
 struct GuiHarness {
-    // stored: the settings the program finds at start-up.
-    explicit GuiHarness(std::string commandLine = {}, EnclosureConfig config = {},
-                        std::map<std::pair<std::string, std::string>, SettingValue> stored = {})
+    explicit GuiHarness(std::string commandLine = {}, EnclosureConfig config = {})
         : device(config),
           port(host, device),
           dialogue([](const std::string& p) { return QString::fromStdString(p); }, [this] { return host.yielding(); },
                    false) {
-        store.values = std::move(stored);
         engine = std::make_unique<Engine>(port, host, dialogue, store, files, EngineSetup{std::move(commandLine), {}});
         window = std::make_unique<MainWindow>(*engine, dialogue, ports);
         QObject::connect(&boxCloser, &QTimer::timeout, [this] {

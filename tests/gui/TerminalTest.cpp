@@ -57,21 +57,6 @@ TEST_F(TerminalPaneWidget, ShowsTheLinesBytesAndFollowsTheNewestText) {
     EXPECT_EQ(shown("fre"), "fre");
 }
 
-TEST(MakerSetWidgets, RememberedFilesSurviveAStartUpWithTheSetHiddenAndItsShowingAndHiding) {
-    const std::string startup = "Software\\ZQ Technologies\\Utility\\Kelvane\\STARTUP";
-    GuiHarness g({}, {}, {{{startup, "TessinFilePath"}, SettingValue::fromText("/x/tessin.txt")},
-                          {{startup, "HalcynFilePath"}, SettingValue::fromText("/x/halcyn.txt")}});
-    auto* pane = g.find<QPlainTextEdit>("txtTerminal");
-    EXPECT_FALSE(g.find("FrameSwitcherType")->isVisible());
-    QTest::keyClick(pane, Qt::Key_F1, Qt::ShiftModifier);
-    g.find<QAbstractButton>("optHalcyn")->click();
-    EXPECT_EQ(g.ui().txtUploadPath.text(), "/x/halcyn.txt");
-    QTest::keyClick(pane, Qt::Key_F1, Qt::ShiftModifier);
-    EXPECT_EQ(g.ui().txtUploadPath.text(), "");
-    EXPECT_EQ(g.store.text(startup, "TessinFilePath") + " " + g.store.text(startup, "HalcynFilePath"),
-              "/x/tessin.txt /x/halcyn.txt");
-}
-
 TEST_F(TerminalPaneWidget, ShiftF1TogglesTheMakerSetAndTheTerminalTakesItsRoom) {
     QWidget* frame = g.find("Frame1");
     const int tall = frame->height();

@@ -63,12 +63,6 @@ std::string MemoryPort::read(int maxChars) {
 bool MemoryPort::deliver(int64_t nowUs) {
     std::string arrived = device_.toHost(nowUs);
     if (!open_) return !arrived.empty();  // nobody listens on a closed port
-    // A line that goes away is noticed at once, as the host's port reports it.
-    if (!device_.lineUp() && !lineLost_ && handler_) {
-        lineLost_ = failReads = true;
-        handler_();
-        return true;
-    }
     input_ += arrived;
     bool happened = !arrived.empty();
     // Re-raised while characters remain unread, as long as the handler takes some.

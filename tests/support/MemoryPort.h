@@ -34,8 +34,7 @@ public:
     // Ports that do not exist (8002) and ports held by another program (8005).
     std::set<int> missingPorts;
     std::set<int> busyPorts;
-    // Ports the user may not open.
-    std::set<int> forbiddenPorts;
+    std::set<int> forbiddenPorts;  // the user may not open them
     // Makes the next read fail, as a line that went away does.
     bool failReads = false;
     // What a well-behaved device never sends (a late key prompt, a stray dot, 0xAE inside
@@ -59,5 +58,4 @@ private:
     int port_ = 1;
     std::string settings_ = "9600,n,8,1";
     std::string input_;
-    bool lineLost_ = false;
 };

@@ -44,7 +44,7 @@ struct UnattendedRun {
     void makeImage(Args switches) {
         switches.insert(switches.begin(), {"make-image", imagePath});
         Child maker(KELVANE_SIM_BIN, switches);
-        declared = maker.line();
+        const std::string declared = maker.line();
         EXPECT_EQ(maker.wait(std::chrono::seconds(20)), 0);
         image = ReadFile(imagePath);
         // The checksum it prints is the one its header declares.
@@ -59,10 +59,6 @@ struct UnattendedRun {
     // after `limit` is killed and its code stays Running. The device ends by itself once
     // it has had a whole upload and the line is quiet.
     void upload(Args simSwitches, Args options = {}, int errFd = -1) {
-        // A switch may name the image's checksum, as the device's earlier application had it.
-        for (std::string& word : simSwitches)
-            if (const auto at = word.find(DeclaredChecksum); at != std::string::npos)
-                word.replace(at, std::string(DeclaredChecksum).size(), declared);
         simSwitches.insert(simSwitches.begin(), {"--trace", "--received", home.file("received.bin"), "--once"});
         if (std::filesystem::exists(imagePath)) simSwitches.insert(simSwitches.end(), {"--expect", imagePath});
         Sim sim(simSwitches, home.file("trace.txt"));
@@ -99,9 +95,7 @@ struct UnattendedRun {
     Args command = {"-auto", "-s1", "-o", logPath};
     std::function<void(const std::string&)> withDevice;  // once the device is up, before the run
     std::function<void(Child&)> whileRunning;            // once the run has started
-    // In the device's switches: the checksum the image declares.
-    static constexpr const char* DeclaredChecksum = "%declared%";
-    std::string image, declared, received, trace, log, err, out;
+    std::string image, received, trace, log, err, out;
     int exitCode = Child::Running, simExitCode = Child::Running;
     bool simEndedByItself = false;
     std::chrono::milliseconds limit = std::chrono::seconds(90);
