@@ -49,9 +49,10 @@ void OutputLog::WriteLogFile() {
 
     const bool posix = k_.files.posixPaths();
     s.outputFile = normalised(s.outputFile, posix, k_.files);
-    // A log over the image would destroy what the user asked to upload.
-    if (!s.uploadPath.empty() && k_.files.sameFile(s.outputFile, s.uploadPath)) {
-        k_.host.warn(LogNotWrittenHead + s.outputFile + LogOverInputTail + s.uploadPath + LogOverInputEnd);
+    // A log over a file the run reads would destroy it: the image asked for, or the settings.
+    for (const std::string& read : {s.uploadPath, k_.store.fileName()}) {
+        if (read.empty() || !k_.files.sameFile(s.outputFile, read)) continue;
+        k_.host.warn(LogNotWrittenHead + s.outputFile + LogOverInputTail + read + LogOverInputEnd);
         return;
     }
 

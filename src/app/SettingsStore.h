@@ -24,4 +24,6 @@ public:
     virtual std::optional<SettingValue> read(const std::string& keyPath, const std::string& name) = 0;
     // Failures are ignored.
     virtual void write(const std::string& keyPath, const std::string& name, const SettingValue& value) = 0;
+    // The file that holds the settings, or empty where they are not kept in one.
+    virtual std::string fileName() const { return {}; }
 };

@@ -8,7 +8,12 @@
 #include "app/HostError.h"
 
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #endif
 
 namespace {
@@ -22,6 +27,14 @@ constexpr qint64 MaxFileBytes = qint64(256) * 1024 * 1024;
 }
 
 bool parentIsFolder(const QString& path) { return QFileInfo(QFileInfo(path).absolutePath()).isDir(); }
+
+#ifdef Q_OS_UNIX
+// The type bits of what the path names, links followed; 0 when there is nothing.
+mode_t typeOf(const QString& path) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? (st.st_mode & S_IFMT) : 0;
+}
+#endif
 
 }  // namespace
 
@@ -82,8 +95,22 @@ void QtFileSystem::writeAll(const std::string& path, const std::string& bytes) {
         // Unbuffered, so that a device that takes nothing (a full disk behind a pipe,
         // /dev/full) fails the write itself; the close is checked too.
         QFile device(p);
-        if (!device.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-            fail(ErrorNumber::PathFileAccess, p, device.errorString());
+        const QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Unbuffered;
+#ifdef Q_OS_UNIX
+        // A pipe that nobody reads would hold the run for ever at its opening.
+        if (S_ISFIFO(typeOf(p))) {
+            const int fd = ::open(QFile::encodeName(p).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            if (fd < 0)
+                fail(ErrorNumber::DeviceIoError, p,
+                     errno == ENXIO ? QStringLiteral("nobody reads the pipe") : QString::fromLocal8Bit(std::strerror(errno)));
+            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+            if (!device.open(fd, mode, QFileDevice::AutoCloseHandle)) {
+                ::close(fd);
+                fail(ErrorNumber::DeviceIoError, p, device.errorString());
+            }
+        }
+#endif
+        if (!device.isOpen() && !device.open(mode)) fail(ErrorNumber::PathFileAccess, p, device.errorString());
         if (device.write(data) != data.size()) fail(ErrorNumber::DeviceIoError, p, device.errorString());
         device.close();
         if (device.error() != QFileDevice::NoError) fail(ErrorNumber::DeviceIoError, p, device.errorString());
@@ -127,9 +154,8 @@ bool QtFileSystem::folderExists(const std::string& path) {
 bool QtFileSystem::isStream(const std::string& path) {
 #ifdef Q_OS_UNIX
     try {
-        struct stat st {};
-        return ::stat(QFile::encodeName(hostPath(path, Use::Writing)).constData(), &st) == 0 &&
-               (S_ISCHR(st.st_mode) || S_ISFIFO(st.st_mode));
+        const mode_t type = typeOf(hostPath(path, Use::Writing));
+        return S_ISCHR(type) || S_ISFIFO(type);
     } catch (const HostError&) {
         return false;
     }

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "app/Settings.h"
+#include "host/HostPathMapping.h"
 
 namespace {
 
@@ -113,4 +114,12 @@ void QtSettingsStore::write(const std::string& keyPath, const std::string& name,
     settings->setValue(fromBytes(name), stored);
     // Every change is on disk at once, as the registry would have it.
     settings->sync();
+}
+
+std::string QtSettingsStore::fileName() const {
+#ifdef Q_OS_WIN
+    return {};
+#else
+    return HostPathMapping::toEngine(location_);
+#endif
 }
