@@ -210,12 +210,10 @@ TEST(OutputLog, NamesAreNormalisedForEachPathStyleAndMissingFoldersMadeOutermost
         {true, "Run", "C:\\Run.txt", {}},
         {true, "logs/run", "logs/run.txt", {"logs"}},
         {true, "c:\\Kelvane.txt", "c:\\Kelvane.txt", {}},
-        {true, "/dev/stdout", "/dev/stdout", {}},  // a device: as it stands, nothing made beside it
     };
     for (const auto& [posix, given, written, created] : cases) {
         EngineHarness h;
         h.files.posix = posix;
-        h.files.streams = {"/dev/stdout"};
         h.files.addFolder("C:\\a");
         h.st().outputFile = given;
         h.engine->log.WriteLogFile();

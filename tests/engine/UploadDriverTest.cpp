@@ -103,13 +103,9 @@ TEST_F(Upload, EachRunIsJudgedByAnExactChecksumComparisonThenTheLoaderIsSetBackA
     // whose transfer line noise spoils, or another one, sent intact.
     std::string spoilt = declaring;
     spoilt[2000] ^= 1;
-    const EnclosureConfig sameOldSpoilt = enclosure([&](auto& c) {
-        c = LoaderAt57600;
-        c.eraseText = "Old application CHECKSUM: " + expected;
-        c.flipByte = 2000;
-    });
-    const EnclosureConfig otherOld =
-        enclosure([](auto& c) { c = EchoingApp; c.eraseText = "Old application checksum: 0BADF00D"; });
+    const EnclosureConfig sameOldSpoilt =
+        enclosure([&](auto& c) { c = LoaderAt57600, c.eraseText = "Old CHECKSUM: " + expected, c.flipByte = 2000; });
+    const EnclosureConfig otherOld = enclosure([](auto& c) { c = EchoingApp, c.eraseText = "checksum: 0BADF00D"; });
     // The same checksum in other letter case is another checksum.
     std::string lowered = declaring;
     const auto field = lowered.find("checksum: ") + 10;

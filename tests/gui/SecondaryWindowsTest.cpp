@@ -131,20 +131,20 @@ TEST(SecondaryWindows, AShortBoxKeepsItsTitleAndTheUsageKeepsItsColumns) {
     EXPECT_TRUE(columns);
 }
 
-TEST(SignalBridge, ATerminationSignalArrivesOnTheEventLoopAndAHangUpWhereTheRunWantsIt) {
-    // The window stops on a hang-up too; an unattended run hands it to its own handler.
-    for (bool unattended : {false, true}) {
-        int stops = 0, hangUps = 0;
-        {
-            SignalBridge bridge([&] { ++stops; }, unattended ? std::function<void()>([&] { ++hangUps; }) : nullptr);
-            ASSERT_TRUE(bridge.active());
-            for (int s : {SIGHUP, SIGPIPE}) std::raise(s);
-            EXPECT_EQ(stops + hangUps, 0);  // nothing runs inside the signal handler
-            GuiHarness::settle();
-            std::raise(SIGTERM);
-            std::raise(SIGINT);
-            GuiHarness::settle();
-        }
-        EXPECT_EQ(std::pair(stops, hangUps), unattended ? std::pair(1, 1) : std::pair(2, 0));
+TEST(SignalBridge, ATerminationSignalOrAHangUpArrivesOnTheEventLoop) {
+    int calls = 0;
+    {
+        SignalBridge bridge([&] { ++calls; });
+        ASSERT_TRUE(bridge.active());
+        // The window ends on a hang-up as on a termination; a reader gone ends nothing.
+        std::raise(SIGHUP);
+        std::raise(SIGPIPE);
+        EXPECT_EQ(calls, 0);  // nothing runs inside the signal handler
+        GuiHarness::settle();
+        EXPECT_EQ(calls, 1);
+        std::raise(SIGTERM);
+        std::raise(SIGINT);
+        GuiHarness::settle();
     }
+    EXPECT_GE(calls, 2);
 }

@@ -36,9 +36,7 @@ public:
     }
 
     bool isStream(const std::string& path) override { return streams.count(key(path)) > 0; }
-    bool sameFile(const std::string& a, const std::string& b) override {
-        return key(a) == key(b) && files.count(key(a)) > 0;
-    }
+    bool sameFile(const std::string& a, const std::string& b) override { return key(a) == key(b) && files.count(key(a)); }
 
     void put(const std::string& path, const std::string& bytes) { files[key(path)] = bytes; }
     void addFolder(const std::string& path) { folders.insert(key(path)); }
@@ -58,8 +56,7 @@ public:
     bool posix = false;
     std::map<std::string, std::string> files;
     std::set<std::string> folders;
-    // Devices and pipes: written as named, into files like any other name.
-    std::set<std::string> streams;
+    std::set<std::string> streams;  // devices and pipes, written like files
     // Refuses every write and every new folder.
     bool readOnly = false;
     std::vector<std::string> created;
