@@ -101,11 +101,9 @@ TEST_F(Upload, EachRunIsJudgedByAnExactChecksumComparisonThenTheLoaderIsSetBackA
     const std::string expected = Enclosure::checksumOf(declaring);
     // The loader names the checksum of the application it erases: the same version again,
     // whose transfer line noise spoils, or another one, sent intact.
-    std::string spoilt = declaring;
-    spoilt[2000] ^= 1;
     const EnclosureConfig sameOldSpoilt =
-        enclosure([&](auto& c) { c = LoaderAt57600, c.eraseText = "Old CHECKSUM: " + expected, c.flipByte = 2000; });
-    const EnclosureConfig otherOld = enclosure([](auto& c) { c = EchoingApp, c.eraseText = "checksum: 0BADF00D"; });
+        enclosure([&](auto& c) { c = LoaderAt57600; c.eraseText = "Old CHECKSUM: " + expected; c.flipByte = 2000; });
+    const EnclosureConfig otherOld = enclosure([](auto& c) { c = EchoingApp; c.eraseText = "checksum: 0BADF00D"; });
     // The same checksum in other letter case is another checksum.
     std::string lowered = declaring;
     const auto field = lowered.find("checksum: ") + 10;
@@ -127,11 +125,11 @@ TEST_F(Upload, EachRunIsJudgedByAnExactChecksumComparisonThenTheLoaderIsSetBackA
         {lowered, "", EchoingApp, 2, "\r\nError # 2\r\nChecksum Mismatch", "X"},
         {none, "", wrong, 0, success, "Sy9600\rb"},
         {declaring, "", mute, 2, "Expected checksum: " + expected + "\r\nReturned checksum: \r\n", "X"},
+        {declaring, "", sameOldSpoilt, 2, "Expected checksum: " + expected, "X"},
+        {declaring, "", otherOld, 0, success, "Sy9600\rb"},
         // The loader stops answering near the end: with no checksum expected, only the
         // acknowledgements tell that it holds part of the image; nothing follows the last
         // chunk but the abort's prod.
-        {declaring, "", sameOldSpoilt, 2, "Returned checksum: " + Enclosure::checksumOf(spoilt) + "\r\n", "X"},
-        {declaring, "", otherOld, 0, success, "Sy9600\rb"},
         {none, "", cut, 6, commFailed, "X"},
         {none, "", unanswered, 6, commFailed, "X"},
         {none, "", mute, 6, "", "b"},
@@ -296,7 +294,7 @@ TEST_F(Upload, FileAndHostProblemsEndTheRunWithTheirOwnCodesAndNeverEscapeTheCli
          7, "X"},  // only the abort's prod
         {[&] { h->port.busyPorts.insert(1); }, "[Kelvane: Error # 3\r\nThe Serial port is in use", 3, nullptr},
         // Reported once, though the window's unlocking reopens the port for the terminal.
-        {[&] { h->port.forbiddenPorts.insert(1), h->port.close(); },
+        {[&] { h->port.forbiddenPorts.insert(1); h->port.close(); },
          "[Kelvane: Error # 70\r\nUnexpected Error\r\npermission denied] log: exit:6", 6, ""},
         // Even the message box fails, and then the error report's box too.
         {[&] {

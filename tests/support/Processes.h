@@ -82,10 +82,10 @@ public:
         }
         return code_;
     }
-    void stop() { signal(SIGTERM); }
-    void signal(int number) {
-        if (wait(std::chrono::milliseconds(0)) == Running) ::kill(pid_, number);
+    void stop() {
+        if (wait(std::chrono::milliseconds(0)) == Running) ::kill(pid_, SIGTERM);
     }
+    void signal(int number) { if (wait(std::chrono::milliseconds(0)) == Running) ::kill(pid_, number); }
 
 private:
     pid_t pid_ = -1;
