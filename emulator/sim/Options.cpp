@@ -86,7 +86,8 @@ bool number(const char* text, long long& value) {
 enum Option {
     AppEcho = 256, StartInLoader, LoaderBaud, Challenge, KeyOnEy, KeyOnPy, FfOnRestart, Silent, Garbage,
     RejectKey, DropAck, LateAck, WrongChecksum, DisconnectAfter, DelayMs, Pace, IgnoreIos, LateKey, EraseMs,
-    UnsolicitedAt, ChecksumLineKind, ProtocolGarbage, Flood, Trickle, EraseText, FlipByte, HangUpBeforeReport, Received, Expect, Trace, Once, Help, Size,
+    UnsolicitedAt, ChecksumLineKind, ProtocolGarbage, Flood, Trickle, EraseText, FlipByte, HangUpBeforeReport,
+    Received, Expect, Trace, Once, Help, Size,
     NoChecksum, AllBytes
 };
 
@@ -211,7 +212,8 @@ ParseResult parseSimOptions(int argc, char** argv, SimOptions& out, std::string&
             break;
         case Trickle: m.trickle = true; break;
         case EraseText:
-            if (arg.find_first_of("\r\n") != std::string::npos) return fail(error, "bad --erase-text (one line): " + arg);
+            if (arg.find_first_of("\r\n") != std::string::npos)
+                return fail(error, "bad --erase-text (one line): " + arg);
             m.eraseText = arg;
             break;
         case FlipByte:

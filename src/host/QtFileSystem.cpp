@@ -102,7 +102,8 @@ void QtFileSystem::writeAll(const std::string& path, const std::string& bytes) {
             const int fd = ::open(QFile::encodeName(p).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
             if (fd < 0)
                 fail(ErrorNumber::DeviceIoError, p,
-                     errno == ENXIO ? QStringLiteral("nobody reads the pipe") : QString::fromLocal8Bit(std::strerror(errno)));
+                     errno == ENXIO ? QStringLiteral("nobody reads the pipe")
+                                    : QString::fromLocal8Bit(std::strerror(errno)));
             ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
             if (!device.open(fd, mode, QFileDevice::AutoCloseHandle)) {
                 ::close(fd);
@@ -176,7 +177,8 @@ bool QtFileSystem::sameFile(const std::string& a, const std::string& b) {
                sa.st_ino == sb.st_ino;
 #else
         const QString canonical = QFileInfo(first).canonicalFilePath();
-        return !canonical.isEmpty() && canonical.compare(QFileInfo(second).canonicalFilePath(), Qt::CaseInsensitive) == 0;
+        return !canonical.isEmpty() &&
+               canonical.compare(QFileInfo(second).canonicalFilePath(), Qt::CaseInsensitive) == 0;
 #endif
     } catch (const HostError&) {
         return false;

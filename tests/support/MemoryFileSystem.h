@@ -36,7 +36,9 @@ public:
     }
 
     bool isStream(const std::string&) override { return false; }
-    bool sameFile(const std::string& a, const std::string& b) override { return key(a) == key(b) && files.count(key(a)); }
+    bool sameFile(const std::string& a, const std::string& b) override {
+        return key(a) == key(b) && files.count(key(a));
+    }
 
     void put(const std::string& path, const std::string& bytes) { files[key(path)] = bytes; }
     void addFolder(const std::string& path) { folders.insert(key(path)); }
