@@ -58,6 +58,7 @@ struct Enclosure::Impl {
             const int64_t first = std::min({timer, in, start, out});
             if (first > toUs) break;
             if (timer == first) {
+                if (config.hangUpBeforeReport && cpu.summing()) goDown();
                 cpu.tick(first);
             } else if (in == first) {
                 const LineByte b = inbound.front();

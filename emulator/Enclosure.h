@@ -55,6 +55,11 @@ struct EnclosureConfig {
     bool protocolGarbage = false;    // garbage made of the dialogue's own characters (X x > . 0xAE 0xFF)
     int64_t floodChars = 0;          // the checksum report runs on this long without a line end
     bool trickle = false;            // answers reach the host one character at a time
+    // A line of its own in the loader's erase answer, before it says it is erased (such
+    // as the checksum of the application it erases: "Old application CHECKSUM: 1A2B3C4D").
+    std::string eraseText;
+    int64_t flipByte = -1;           // byte N of the image (from 0) is taken with its lowest bit flipped
+    bool hangUpBeforeReport = false; // the line goes away while the loader sums the image
 };
 
 // The CPU at the far end of the line: bytes in, bytes out, in time. Plain C++, so the

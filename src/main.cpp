@@ -1,11 +1,15 @@
 #include <QApplication>
 #include <QByteArray>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <functional>
 #include <optional>
 #include <string>
 
 #include "app/CommandLine.h"
 #include "app/Engine.h"
+#include "app/Version.h"
 #include "gui/GuiText.h"
 #include "gui/MainWindow.h"
 #include "gui/WidgetDialogue.h"
@@ -26,6 +30,8 @@ constexpr const char* NeedsDisplay =
     "kelvane: the window needs a display (neither DISPLAY nor WAYLAND_DISPLAY is set); "
     "an unattended upload (-auto) runs without one";
 constexpr const char* Offscreen = "offscreen";
+// The GNU habit, as the first argument only: every other first argument is a file name.
+constexpr const char* VersionOption = "--version";
 
 // Without a display only an unattended run has anything to do.
 bool hasDisplay() {
@@ -83,8 +89,16 @@ void printUsage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], VersionOption) == 0) {
+        std::printf("%s %d.%d.%d\n", Version::Title, Version::Major, Version::Minor, Version::Revision);
+        return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : NoDisplayExitCode;
+    }
     // The parser alone says whether the run is unattended, before a platform is chosen.
     const CommandLine::StartMode mode = CommandLine::ModeOf(rawCommandLine(argc, argv));
+#ifdef Q_OS_UNIX
+    // A terminal closed before the signals are caught must not end an unattended run either.
+    if (mode.unattended) ::signal(SIGHUP, SIG_IGN);
+#endif
     bool offscreenAdded = false;
     if (hasDisplay()) {
         offscreenAdded = addOffscreenFallback();
@@ -104,9 +118,17 @@ int main(int argc, char** argv) {
     // Caught from here on: a stop asked for during start-up waits in the bridge for the
     // first event loop, which runs once the window exists.
     Engine* running = nullptr;
+    // An unattended run outlives its terminal: the upload goes on, only the progress line
+    // stops. The window ends on a hang-up as on a termination.
+    ProgressLine* progress = nullptr;
+    std::function<void()> onHangUp;
+    if (mode.unattended)
+        onHangUp = [&progress] {
+            if (progress) progress->Abandon();
+        };
     SignalBridge signalBridge([&running] {
         if (running) running->lifecycle.cmdExitButton_Click();
-    });
+    }, onHangUp);
     // A display that cannot be opened counts as none.
     if (offscreenAdded && QGuiApplication::platformName() == QLatin1String(Offscreen) && !mode.unattended) {
         if (mode.usage) {
@@ -144,7 +166,7 @@ int main(int argc, char** argv) {
     running = &engine;
     // An unattended run shows its transfer's progress on a terminal.
     std::optional<ProgressLine> progressLine;
-    if (mode.unattended) progressLine.emplace(engine.ui);
+    if (mode.unattended) progress = &progressLine.emplace(engine.ui);
 
     window.start();
     // An exit asked for during start-up, before the event loop ran, ends the run too.

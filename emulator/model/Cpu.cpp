@@ -260,7 +260,7 @@ void Cpu::keyByte(unsigned char c, int64_t atUs) {
 }
 
 void Cpu::startErase(int64_t atUs) {
-    say(Erasing, atUs);
+    say(config_.eraseText.empty() ? Erasing : Erasing + config_.eraseText + CrLf, atUs);
     appLoaded_ = false;
     uploadComplete_ = false;
     reported_.clear();
@@ -271,6 +271,7 @@ void Cpu::startErase(int64_t atUs) {
 }
 
 void Cpu::imageByte(unsigned char c, int64_t atUs) {
+    if (static_cast<int64_t>(image_.size()) == config_.flipByte) c ^= 1;
     image_.push_back(char(c));
     lastActivityUs_ = std::max(lastActivityUs_, atUs);
     if (++chunkFill_ == ChunkSize) acknowledgeChunk(atUs);

@@ -29,6 +29,8 @@ public:
     const std::string& image() const { return image_; }
     bool uploadComplete() const { return uploadComplete_; }
     const std::string& reportedChecksum() const { return reported_; }
+    // The image has ended and its checksum is being computed.
+    bool summing() const { return mode_ == Mode::Summing; }
 
 private:
     enum class Mode { App, Restarting, Challenge, Command, KeyEntry, Erasing, Image, Summing };

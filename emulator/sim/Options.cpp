@@ -45,6 +45,11 @@ const char* const SimUsage =
     "                        characters (X x > . 0xAE 0xFF)\n"
     "  --flood N             the checksum report runs on for N characters without a line end\n"
     "  --trickle             answers reach the host one character at a time (3 ms apart)\n"
+    "  --erase-text TEXT     the loader's erase answer holds a line of its own first, such as\n"
+    "                        \"Old application CHECKSUM: 1A2B3C4D\"\n"
+    "  --flip-byte N         byte N of the image (counted from 0) is received with its lowest\n"
+    "                        bit flipped, as line noise spoils it\n"
+    "  --hang-up-before-report  the line goes away while the loader sums the image\n"
     "The run:\n"
     "  --received FILE       write the image bytes exactly as received\n"
     "  --expect FILE         the image file the upload should deliver\n"
@@ -61,7 +66,7 @@ const char* const SimUsage =
     "it received and, with --expect, those bytes were the file; 1 the last upload\n"
     "completed otherwise; 2 no complete upload; 3 bad options or no pseudo-terminal.\n"
     "SIGINT and SIGTERM end the run cleanly, with the same codes; so does the line going\n"
-    "away (--disconnect-after).\n";
+    "away (--disconnect-after, --hang-up-before-report).\n";
 
 namespace {
 
@@ -81,7 +86,8 @@ bool number(const char* text, long long& value) {
 enum Option {
     AppEcho = 256, StartInLoader, LoaderBaud, Challenge, KeyOnEy, KeyOnPy, FfOnRestart, Silent, Garbage,
     RejectKey, DropAck, LateAck, WrongChecksum, DisconnectAfter, DelayMs, Pace, IgnoreIos, LateKey, EraseMs,
-    UnsolicitedAt, ChecksumLineKind, ProtocolGarbage, Flood, Trickle, Received, Expect, Trace, Once, Help, Size,
+    UnsolicitedAt, ChecksumLineKind, ProtocolGarbage, Flood, Trickle, EraseText, FlipByte, HangUpBeforeReport,
+    Received, Expect, Trace, Once, Help, Size,
     NoChecksum, AllBytes
 };
 
@@ -113,6 +119,9 @@ ParseResult parseSimOptions(int argc, char** argv, SimOptions& out, std::string&
         {"protocol-garbage", no_argument, nullptr, ProtocolGarbage},
         {"flood", required_argument, nullptr, Flood},
         {"trickle", no_argument, nullptr, Trickle},
+        {"erase-text", required_argument, nullptr, EraseText},
+        {"flip-byte", required_argument, nullptr, FlipByte},
+        {"hang-up-before-report", no_argument, nullptr, HangUpBeforeReport},
         {"received", required_argument, nullptr, Received},
         {"expect", required_argument, nullptr, Expect},
         {"trace", no_argument, nullptr, Trace},
@@ -202,6 +211,16 @@ ParseResult parseSimOptions(int argc, char** argv, SimOptions& out, std::string&
             m.floodChars = n;
             break;
         case Trickle: m.trickle = true; break;
+        case EraseText:
+            if (arg.find_first_of("\r\n") != std::string::npos)
+                return fail(error, "bad --erase-text (one line): " + arg);
+            m.eraseText = arg;
+            break;
+        case FlipByte:
+            if (!number(optarg, n) || n > (1LL << 30)) return fail(error, "bad --flip-byte: " + arg);
+            m.flipByte = n;
+            break;
+        case HangUpBeforeReport: m.hangUpBeforeReport = true; break;
         case Received: out.receivedPath = arg; break;
         case Expect: out.expectPath = arg; break;
         case Trace: out.trace = true; break;

@@ -19,6 +19,8 @@ constexpr const char* BaudNotSupported = "IOS baud speed not supported ";
 constexpr const char* InvalidPortMessage = "Error # 3\r\nInvalid serial command line parameter";
 constexpr const char* PortSetToNone = " Com Port Set to None Reset to valid port";
 constexpr const char* CommandPromptText = "Command Prompt Text = ";
+// The GNU spelling, as the first word only.
+constexpr const char* LongHelp = "--help";
 constexpr int UsageExitCode = 3;
 constexpr int InvalidPortExitCode = 3;
 
@@ -157,7 +159,7 @@ std::optional<std::string> CommandLine::Parse(const std::string& raw, bool keepN
             s.noTerminalLog = true;
         else if (token == (first ? "-noreboot" : "NOREBOOT"))
             s.noReboot = true;
-        else if (first ? Text::startsWith(token, "-h") : token == "HELP" || token == "H")
+        else if (first ? Text::startsWith(token, "-h") || token == LongHelp : token == "HELP" || token == "H")
             s.helpRequested = true;
     }
     if (!raw.empty()) cmdMode = true;

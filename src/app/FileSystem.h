@@ -27,4 +27,9 @@ public:
     virtual std::string lookup(const std::string& path) = 0;
     virtual bool folderExists(const std::string& path) = 0;
     virtual void createFolder(const std::string& path) = 0;
+    // The path names an existing character device or pipe (a terminal, standard output,
+    // a FIFO): something to write into as it is, never a file to complete or replace.
+    virtual bool isStream(const std::string& path) = 0;
+    // Both paths name one existing file, under whatever names, links or drive mappings.
+    virtual bool sameFile(const std::string& a, const std::string& b) = 0;
 };

@@ -7,8 +7,10 @@
 namespace {
 
 constexpr const char* DoneLine = "AppCode Upload Done:";
-constexpr const char* LogNotWrittenHead = "The log file ";
+constexpr const char* LogNotWrittenHead = "kelvane: the log file ";
 constexpr const char* LogNotWrittenTail = " could not be written: ";
+constexpr const char* LogOverInputTail = " is not written: it is the file ";
+constexpr const char* LogOverInputEnd = " that the run reads";
 
 // The separators of a file name: the backslash everywhere, "/" as well on hosts
 // with POSIX paths.
@@ -16,14 +18,15 @@ const char* separators(bool posix) { return posix ? "\\/" : "\\"; }
 
 // A bare or backslash-rooted name goes to the root of drive C:, a name without an
 // extension gets ".txt". On POSIX hosts a name starting with "/" is already absolute.
-std::string normalised(std::string name, bool posix) {
+std::string normalised(std::string name, bool posix, FileSystem& files) {
     const char* seps = separators(posix);
     name = Text::trim(name);
     if (Text::startsWith(name, "\\\\")) name.erase(0, 1);
     if (name.find_first_of(seps) == std::string::npos && (name.size() < 2 || name[1] != ':')) name.insert(0, "\\");
     const auto lastSep = name.find_last_of(seps);
     const std::string last = lastSep == std::string::npos ? name : name.substr(lastSep + 1);
-    if (last.find('.') == std::string::npos) name += ".txt";
+    // A device or a pipe (-o /dev/stdout) is written as named.
+    if (last.find('.') == std::string::npos && !files.isStream(name)) name += ".txt";
     if (Text::startsWith(name, "\\")) name.insert(0, "C:");
     return name;
 }
@@ -45,13 +48,19 @@ void OutputLog::WriteLogFile() {
                  k_.host.shortDate() + Text::CrLf + Text::CrLf;
 
     const bool posix = k_.files.posixPaths();
-    s.outputFile = normalised(s.outputFile, posix);
+    s.outputFile = normalised(s.outputFile, posix, k_.files);
+    // A log over a file the run reads would destroy it: the image asked for, or the settings.
+    for (const std::string& read : {s.uploadPath, k_.store.fileName()}) {
+        if (read.empty() || !k_.files.sameFile(s.outputFile, read)) continue;
+        k_.host.warn(LogNotWrittenHead + s.outputFile + LogOverInputTail + read + LogOverInputEnd);
+        return;
+    }
 
     // Missing folders are made from the outermost inwards; one that cannot be made is
     // passed over, and the write below says what went wrong.
     const auto lastSep = s.outputFile.find_last_of(separators(posix));
     const std::string folderPart = lastSep == std::string::npos ? std::string() : s.outputFile.substr(0, lastSep + 1);
-    if (posix || folderPart.size() > 3) {
+    if ((posix || folderPart.size() > 3) && !k_.files.isStream(s.outputFile)) {
         for (auto sep = folderPart.find_first_of(separators(posix)); sep != std::string::npos;
              sep = folderPart.find_first_of(separators(posix), sep + 1)) {
             const std::string folder = folderPart.substr(0, sep);

@@ -26,4 +26,6 @@ public:
     virtual void write(const std::string& keyPath, const std::string& name, const SettingValue& value) = 0;
     // Removes the value; one that is not there is no failure.
     virtual void remove(const std::string& keyPath, const std::string& name) = 0;
+    // The file that holds the settings, or empty where they are not kept in one.
+    virtual std::string fileName() const { return {}; }
 };

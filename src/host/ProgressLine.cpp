@@ -25,6 +25,12 @@ ProgressLine::~ProgressLine() {
     Erase();
 }
 
+void ProgressLine::Abandon() {
+    if (!attached_) return;
+    ui_.removeListener(this);
+    attached_ = false;
+}
+
 std::string ProgressLine::Format(long long sent, long long total, double seconds) {
     char line[160];
     const double rate = seconds > 0 && sent > 0 ? double(sent) / seconds : 0;

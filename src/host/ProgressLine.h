@@ -20,6 +20,8 @@ public:
     static std::string Format(long long sent, long long total, double seconds);
 
     void controlChanged(const Control& control, Aspect aspect) override;
+    // The terminal has gone: nothing more is written to it, not even the line's erasure.
+    void Abandon();
 
 private:
     using Clock = std::chrono::steady_clock;

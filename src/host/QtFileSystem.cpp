@@ -7,6 +7,15 @@
 
 #include "app/HostError.h"
 
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#endif
+
 namespace {
 
 // Image files and checksum references are small; a file beyond this is not one of
@@ -18,6 +27,14 @@ constexpr qint64 MaxFileBytes = qint64(256) * 1024 * 1024;
 }
 
 bool parentIsFolder(const QString& path) { return QFileInfo(QFileInfo(path).absolutePath()).isDir(); }
+
+#ifdef Q_OS_UNIX
+// The type bits of what the path names, links followed; 0 when there is nothing.
+mode_t typeOf(const QString& path) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? (st.st_mode & S_IFMT) : 0;
+}
+#endif
 
 }  // namespace
 
@@ -90,9 +107,29 @@ void QtFileSystem::writeAll(const std::string& path, const std::string& bytes) {
     // A device or a pipe is written in place; a file is replaced whole only once the new
     // contents are safely written, so a failed write keeps the earlier file.
     if (info.exists() && !info.isFile()) {
+        // Unbuffered, so that a device that takes nothing (a full disk behind a pipe,
+        // /dev/full) fails the write itself; the close is checked too.
         QFile device(p);
-        if (!device.open(QIODevice::WriteOnly)) fail(ErrorNumber::PathFileAccess, p, device.errorString());
+        const QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Unbuffered;
+#ifdef Q_OS_UNIX
+        // A pipe that nobody reads would hold the run for ever at its opening.
+        if (S_ISFIFO(typeOf(p))) {
+            const int fd = ::open(QFile::encodeName(p).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            if (fd < 0)
+                fail(ErrorNumber::DeviceIoError, p,
+                     errno == ENXIO ? QStringLiteral("nobody reads the pipe")
+                                    : QString::fromLocal8Bit(std::strerror(errno)));
+            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+            if (!device.open(fd, mode, QFileDevice::AutoCloseHandle)) {
+                ::close(fd);
+                fail(ErrorNumber::DeviceIoError, p, device.errorString());
+            }
+        }
+#endif
+        if (!device.isOpen() && !device.open(mode)) fail(ErrorNumber::PathFileAccess, p, device.errorString());
         if (device.write(data) != data.size()) fail(ErrorNumber::DeviceIoError, p, device.errorString());
+        device.close();
+        if (device.error() != QFileDevice::NoError) fail(ErrorNumber::DeviceIoError, p, device.errorString());
         return;
     }
     QSaveFile file(p);
@@ -125,6 +162,39 @@ std::string QtFileSystem::lookup(const std::string& path) {
 bool QtFileSystem::folderExists(const std::string& path) {
     try {
         return QFileInfo(hostPath(path, Use::Reading)).isDir();
+    } catch (const HostError&) {
+        return false;
+    }
+}
+
+bool QtFileSystem::isStream(const std::string& path) {
+#ifdef Q_OS_UNIX
+    try {
+        const mode_t type = typeOf(hostPath(path, Use::Writing));
+        return S_ISCHR(type) || S_ISFIFO(type);
+    } catch (const HostError&) {
+        return false;
+    }
+#else
+    Q_UNUSED(path);
+    return false;
+#endif
+}
+
+bool QtFileSystem::sameFile(const std::string& a, const std::string& b) {
+    try {
+        const QString first = hostPath(a, Use::Reading), second = hostPath(b, Use::Reading);
+#ifdef Q_OS_UNIX
+        // Hard links too: one file is one device and inode.
+        struct stat sa {}, sb {};
+        return ::stat(QFile::encodeName(first).constData(), &sa) == 0 &&
+               ::stat(QFile::encodeName(second).constData(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+               sa.st_ino == sb.st_ino;
+#else
+        const QString canonical = QFileInfo(first).canonicalFilePath();
+        return !canonical.isEmpty() &&
+               canonical.compare(QFileInfo(second).canonicalFilePath(), Qt::CaseInsensitive) == 0;
+#endif
     } catch (const HostError&) {
         return false;
     }

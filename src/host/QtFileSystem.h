@@ -24,6 +24,8 @@ public:
     std::string lookup(const std::string& path) override;
     bool folderExists(const std::string& path) override;
     void createFolder(const std::string& path) override;
+    bool isStream(const std::string& path) override;
+    bool sameFile(const std::string& a, const std::string& b) override;
 
     const HostPathMapping& mapping() const { return mapping_; }
 

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "app/Settings.h"
+#include "host/HostPathMapping.h"
 
 namespace {
 
@@ -119,4 +120,12 @@ void QtSettingsStore::remove(const std::string& keyPath, const std::string& name
     const auto settings = open(location_, keyPath);
     settings->remove(fromBytes(name));
     settings->sync();
+}
+
+std::string QtSettingsStore::fileName() const {
+#ifdef Q_OS_WIN
+    return {};
+#else
+    return HostPathMapping::toEngine(location_);
+#endif
 }

@@ -19,6 +19,7 @@ public:
     std::optional<SettingValue> read(const std::string& keyPath, const std::string& name) override;
     void write(const std::string& keyPath, const std::string& name, const SettingValue& value) override;
     void remove(const std::string& keyPath, const std::string& name) override;
+    std::string fileName() const override;
 
     // Where the settings live: the INI file's path, or the registry root on Windows.
     const QString& location() const { return location_; }

@@ -11,19 +11,20 @@
 
 namespace {
 int pipeFds[2] = {-1, -1};
-const int Signals[] = {SIGINT, SIGTERM};
+const int Signals[] = {SIGINT, SIGTERM, SIGHUP};
 
-extern "C" void catchSignal(int) {
+extern "C" void catchSignal(int signal) {
     const int saved = errno;
-    const char byte = 1;
+    const char byte = static_cast<char>(signal);
     // Only async-signal-safe work here; a full pipe already holds a wake-up.
     [[maybe_unused]] const ssize_t n = ::write(pipeFds[1], &byte, 1);
     errno = saved;
 }
 }  // namespace
 
-SignalBridge::SignalBridge(std::function<void()> onSignal, QObject* parent)
-    : QObject(parent), onSignal_(std::move(onSignal)) {
+SignalBridge::SignalBridge(std::function<void()> onStop, std::function<void()> onHangUp, QObject* parent)
+    : QObject(parent), onStop_(std::move(onStop)), onHangUp_(std::move(onHangUp)) {
+    ::signal(SIGPIPE, SIG_IGN);
     if (pipeFds[0] >= 0 || ::pipe(pipeFds) != 0) return;  // one bridge per process
     for (int fd : pipeFds) {
         ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
@@ -53,15 +54,17 @@ SignalBridge::~SignalBridge() {
 
 void SignalBridge::readPipe() {
     char bytes[64];
-    while (::read(pipeFds[0], bytes, sizeof bytes) > 0) {
-    }
-    if (onSignal_) onSignal_();
+    bool stop = false, hangUp = false;
+    for (ssize_t n; (n = ::read(pipeFds[0], bytes, sizeof bytes)) > 0;)
+        for (ssize_t i = 0; i < n; ++i) (bytes[i] == SIGHUP && onHangUp_ ? hangUp : stop) = true;
+    if (hangUp) onHangUp_();
+    if (stop && onStop_) onStop_();
 }
 
 #else
 
-SignalBridge::SignalBridge(std::function<void()> onSignal, QObject* parent)
-    : QObject(parent), onSignal_(std::move(onSignal)) {}
+SignalBridge::SignalBridge(std::function<void()> onStop, std::function<void()> onHangUp, QObject* parent)
+    : QObject(parent), onStop_(std::move(onStop)), onHangUp_(std::move(onHangUp)) {}
 SignalBridge::~SignalBridge() = default;
 void SignalBridge::readPipe() {}
 

@@ -54,6 +54,7 @@ void UploadFileSelection::optTarsel16_Click() { SelectModel(Models()[Tarsel16]);
 void UploadFileSelection::txtUploadPath_Change() {
     const std::string& text = k_.ui.txtUploadPath.text();
     k_.state.uploadPath = text;
+    if (!storing_) return;
     // Every change is remembered at once for the selected model; there is no save.
     for (const SwitcherModel& model : Models()) {
         if (!(k_.ui.*model.option).checked()) continue;
@@ -62,6 +63,15 @@ void UploadFileSelection::txtUploadPath_Change() {
         k_.settings.WriteRegValue(Settings::SettingsKey, model.setting, SettingValue::fromText(text), type);
     }
     k_.uploadFileStatus.Describe();
+}
+
+void UploadFileSelection::WithoutStoring(const std::function<void()>& change) {
+    struct Restore {
+        bool& storing;
+        ~Restore() { storing = true; }
+    } restore{storing_};
+    storing_ = false;
+    change();
 }
 
 void UploadFileSelection::cmdBrowseButton_Click() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <string>
 
 #include "app/Controls.h"
@@ -34,6 +35,9 @@ public:
     void txtUploadPath_Change();
     void cmdBrowseButton_Click();
     void CheckDevelopmentFolder();
+    // Runs change with the path box's changes taken but not stored: showing or hiding the
+    // maker's set empties and refills the box, which is no choice of the user's.
+    void WithoutStoring(const std::function<void()>& change);
 
     // The model whose option is selected, if any.
     const SwitcherModel* SelectedModel() const;
@@ -42,4 +46,5 @@ private:
     void SelectModel(const SwitcherModel& model);
 
     Engine& k_;
+    bool storing_ = true;
 };

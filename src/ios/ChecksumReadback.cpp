@@ -1,5 +1,6 @@
 #include "ios/ChecksumReadback.h"
 
+#include <algorithm>
 #include <string>
 
 #include "app/Engine.h"
@@ -22,9 +23,15 @@ constexpr int AppReadySeconds = 10;
 
 }  // namespace
 
+void ChecksumReadback::MarkImageEnd() {
+    reportFrom_ = k_.channel.TrimmedChars() + static_cast<int64_t>(k_.ui.txtTerminal.text().size());
+}
+
 void ChecksumReadback::ReadBackChecksum() {
     const std::string& pane = k_.ui.txtTerminal.text();
-    const size_t marker = Text::upper(pane).find(ChecksumMarker);
+    const int64_t from = std::clamp<int64_t>(reportFrom_ - k_.channel.TrimmedChars(), 0,
+                                             static_cast<int64_t>(pane.size()));
+    const size_t marker = Text::upper(pane).find(ChecksumMarker, static_cast<size_t>(from));
     if (marker == std::string::npos) return;
 
     const size_t fieldStart = marker + std::string(ChecksumMarker).size() + MarkerGap;

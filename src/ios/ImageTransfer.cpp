@@ -41,9 +41,12 @@ void ImageTransfer::TransferImage() {
     int64_t expected = paneLength() + 1;
     int64_t previousLength = 0;
 
+    k_.readback.MarkImageEnd();
     while (!s.stopRequested && nextStart < image.size()) {
         s.commandText = image.substr(nextStart, ChunkSize);
         ch.SendText(s.commandText);
+        // Nothing has been read since the write: all the pane gets from now on came after it.
+        k_.readback.MarkImageEnd();
         ch.DoEvents();
         k_.ui.ProgressBar1.setValue(static_cast<int>(nextStart + 1));
         ch.DoEvents();

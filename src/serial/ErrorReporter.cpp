@@ -60,8 +60,13 @@ void ErrorReporter::DeliverMessage(const std::string& message) {
     k_.dialogue.messageBox(message, Version::Title);
 }
 
+void ErrorReporter::HoldRepeatsOf(int errorNumber, const std::string& reason) { held_.emplace(errorNumber, reason); }
+
+void ErrorReporter::ReleaseRepeats() { held_.reset(); }
+
 void ErrorReporter::ReportError(int errorNumber, const std::string& reason) {
     State& s = k_.state;
+    if (held_ && held_->first == errorNumber && held_->second == reason) return;
 
     switch (errorNumber) {
     case ErrorNumber::BadFileName:

@@ -34,7 +34,11 @@ void MakerOnlyControls::txtTerminal_KeyDown(int keyCode, bool shift, bool, bool)
                               SettingValue::fromText(std::to_string(k_.state.showZqOnlyObjects)), type);
 }
 
-void MakerOnlyControls::HideZqOnlyControls() {
+void MakerOnlyControls::HideZqOnlyControls() { k_.uploadFiles.WithoutStoring([this] { HideSet(); }); }
+
+void MakerOnlyControls::ShowZqOnlyControls() { k_.uploadFiles.WithoutStoring([this] { ShowSet(); }); }
+
+void MakerOnlyControls::HideSet() {
     Controls& ui = k_.ui;
     ui.Frame1.setGeometry(FrameWithoutSet);
     ui.txtTerminal.setGeometry(PaneWithoutSet);
@@ -46,7 +50,7 @@ void MakerOnlyControls::HideZqOnlyControls() {
     if (k_.state.cmdLinePath.empty()) ui.txtUploadPath.setText("");
 }
 
-void MakerOnlyControls::ShowZqOnlyControls() {
+void MakerOnlyControls::ShowSet() {
     Controls& ui = k_.ui;
     ui.Frame1.setGeometry(FrameWithSet);
     ui.txtTerminal.setGeometry(PaneWithSet);

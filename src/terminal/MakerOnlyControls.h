@@ -14,5 +14,8 @@ public:
     void ShowZqOnlyControls();
 
 private:
+    void HideSet();
+    void ShowSet();
+
     Engine& k_;
 };

@@ -103,8 +103,10 @@ void UploadDriver::EndWithError(int number, const std::string& reason) {
         }
     };
     guarded([&] { k_.errors.ReportError(number, reason); });
+    k_.errors.HoldRepeatsOf(number, reason);
     guarded([&] { k_.stopAbort.UnlockControls(); });
     guarded([&] { k_.channel.ClearTerminal(); });
+    k_.errors.ReleaseRepeats();
 }
 
 void UploadDriver::RejectFile(const std::string& message) {
@@ -185,7 +187,14 @@ void UploadDriver::RunUpload() {
 
     s.transferActive = false;
     channel.DoEvents();
-    channel.WaitUntil(ChecksumReportSeconds, [&] { return channel.BufferEndsWith({">"}); });
+    channel.WaitUntil(ChecksumReportSeconds, [&] { return s.commFailed || channel.BufferEndsWith({">"}); });
+    // A line that failed during the wait has told nothing about the image: no verdict.
+    if (s.commFailed) {
+        s.stopRequested = true;
+        stop.AbortUpload();
+        s.stopRequested = false;
+        return;
+    }
 
     k_.readback.ReadBackChecksum();
 

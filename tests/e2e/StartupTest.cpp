@@ -20,6 +20,7 @@ TEST(Startup, ARunWithoutAUsableDisplayEndsAtOnceUnlessTheParserMakesItUnattende
         int exitCode;
         bool usage;       // on standard output
         const char* err;  // the one line on standard error
+        const char* printed = nullptr;  // all of standard output, when given
     };
     const Row rows[] = {
         // Only a lower-case -auto after the file name makes a run unattended.
@@ -29,6 +30,7 @@ TEST(Startup, ARunWithoutAUsableDisplayEndsAtOnceUnlessTheParserMakesItUnattende
         {NoDisplay, {"-auto"}, 3, false, ""},  // unattended: the usage goes into the log
         {StaleDisplay, {}, 6, false, "cannot open the display \":987\""},
         {StaleDisplay, {"image.txt", "-HELP"}, 3, true, ""},
+        {NoDisplay, {"--version"}, 0, false, "", "Kelvane 2.2.0\n"},
     };
     CheckAtOnce(rows, [](const Row& row) {
         SCOPED_TRACE(std::string(row.display) + " " + (row.args.empty() ? "" : row.args.front()));
@@ -40,6 +42,7 @@ TEST(Startup, ARunWithoutAUsableDisplayEndsAtOnceUnlessTheParserMakesItUnattende
         // The usage text itself is the command line's own concern: one of its lines is enough here.
         const std::string out = kelvane.output();
         EXPECT_EQ(has(out, "-noreboot    Cpu remains in IOS mode after upload"), row.usage) << out;
+        EXPECT_TRUE(!row.printed || out == row.printed) << out;
         const std::string err = ReadFile(run.home.file("err.txt"));
         if (*row.err) {
             EXPECT_TRUE(has(err, row.err) && err.find('\n') == err.size() - 1) << err;

@@ -73,6 +73,9 @@ TEST(UnattendedUpload, EachRunEndsInTimeWithTheCodeAndLogThatFitWhatTheDeviceRec
         // The loader's own line moves the acknowledgements from where they belong.
         {"unsolicited text during the transfer", {"--size", "5000"}, with(Loader57600, {"--unsolicited", "0"}),
          6, {CommFailed}, {}, Part, "", 5 + 16 + 7},
+        // The adapter unplugged while the report is awaited: no verdict, as for any lost line.
+        {"a line lost while the checksum is awaited", image, with(Loader57600, {"--hang-up-before-report"}), 6,
+         {CommFailed}, {Mismatch, "Upload Successful!"}, Whole, "", 90, 3},
     };
     CheckAtOnce(rows, [&](const Row& row) {
         SCOPED_TRACE(row.name);
@@ -98,6 +101,40 @@ TEST(UnattendedUpload, EachRunEndsInTimeWithTheCodeAndLogThatFitWhatTheDeviceRec
         // Standard error is a file here: no progress line in it.
         EXPECT_FALSE(has(run.err, " bytes"));
     });
+}
+
+TEST(UnattendedUpload, ALogThatCannotBeWrittenOrWouldOverwriteTheImageCostsOneLineAndNothingElse) {
+    // The -o name ("" for the image's own) and what the one line on standard error holds.
+    const std::pair<std::string, std::string> rows[] = {
+        {"/dev/full", "kelvane: the log file /dev/full could not be written: "},
+        {"", " is not written: it is the file "},
+    };
+    CheckAtOnce(rows, [](const auto& row) {
+        UnattendedRun run;
+        run.makeImage({"--size", "3000"});
+        run.command = {"-auto", "-s1", "-o", row.first.empty() ? run.imagePath : row.first};
+        run.upload({"--start-in-loader", "--loader-baud", "57600"});
+        EXPECT_EQ(run.exitCode, 0) << row.first;  // the upload's own
+        EXPECT_EQ(ReadFile(run.imagePath), run.image);
+        EXPECT_TRUE(has(run.err, row.second) && count(run.err, "\n") == 1) << run.err;
+    });
+}
+
+TEST(UnattendedUpload, AClosedTerminalLeavesTheUploadToFinishAndLogOnceToStandardOutput) {
+    UnattendedRun run;
+    run.makeImage({"--size", "10000"});
+    run.command = {"-auto", "-s1", "-o", "/dev/stdout"};
+    // At the line's real pace the image takes seconds; the terminal closes once it is on its way.
+    run.whileRunning = [&](Child& kelvane) {
+        for (int i = 0; i < 3000 && !has(ReadFile(run.home.file("trace.txt")), "upload mode."); ++i)
+            std::this_thread::sleep_for(10ms);
+        std::this_thread::sleep_for(500ms);
+        kelvane.signal(SIGHUP);
+    };
+    run.upload({"--start-in-loader", "--loader-baud", "57600", "--pace"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.received, run.image);
+    EXPECT_EQ(count(run.out, "Upload Successful!\r\n\r\nAppCode Upload Done:"), 1u) << run.out;
 }
 
 TEST(UnattendedUpload, AProgressLineIsShownWhenStandardErrorIsATerminal) {

@@ -58,6 +58,7 @@ TEST(CommandLineParsing, LaterOptionsInAnyCaseTheFirstTokenIsAFileNameUnlessInAn
         // Later options in any letter case; whole-token flags; the checksum in lower case.
         {"My Docs\\new-image.TXT -AuTo -s2 -b19200 -o -V -noReboot -checksum0X1234", "sacbovn0x1234"},
         {" -verbose -b 9600 -helpme", "b"},
+        {"--help", "h"},         {"f --help", ""},         {"--helpme", ""},  // the GNU spelling, first only
     };
     for (const auto& [line, set] : cases) {
         auto h = parsed(line);

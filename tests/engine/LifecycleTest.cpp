@@ -30,6 +30,7 @@ TEST(MakerOnly, TheSetFollowsTheStoredRuleThenTheDevelopmentFolderAndShiftF1Togg
         if (folder) r.files.addFolder("M:\\Development");
         if (rule) r.store.values[{Startup, "ShowZqOnlyObjects"}] = SettingValue::fromText(rule);
         r.store.values[{Startup, "TessinFilePath"}] = SettingValue::fromText("c:\\tessin.img");
+        r.store.values[{Startup, "HalcynFilePath"}] = SettingValue::fromText("c:\\halcyn.img");
         r.load();
         Controls& ui = r.ui();
         EXPECT_EQ(ui.cmdCheckSumtxtButton.visible() && ui.FrameSwitcherType.visible(), shown);
@@ -56,6 +57,8 @@ TEST(MakerOnly, TheSetFollowsTheStoredRuleThenTheDevelopmentFolderAndShiftF1Togg
         ui.optHalcyn.select();
         key(F1, true, false);
         EXPECT_EQ(ui.optHalcyn.checked(), !shown);
+        // Emptied or filled by the toggle, the box stores nothing: the remembered files stay.
+        EXPECT_EQ(r.store.text(Startup, "HalcynFilePath"), "c:\\halcyn.img");
     }
 
     // A file named on the command line stays in the path box when the set is hidden.
@@ -186,7 +189,7 @@ TEST(OutputLog, EntriesAreJoinedByCrLfTheFileIsClosedByTheEndLineAndAFailureIsRe
     h.st().outputFile = "\\locked\\run";
     h.engine->log.WriteLogFile();
     EXPECT_EQ(h.host.warnings,
-              std::vector<std::string>{"The log file C:\\locked\\run.txt could not be written: read-only"});
+              std::vector<std::string>{"kelvane: the log file C:\\locked\\run.txt could not be written: read-only"});
     EXPECT_EQ(h.st().appExitCode, 2);
 }
 

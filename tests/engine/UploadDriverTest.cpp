@@ -99,6 +99,11 @@ TEST_F(Upload, EachRunIsJudgedByAnExactChecksumComparisonThenTheLoaderIsSetBackA
     const std::string success = "appExitCode # 0\r\nUpload Successful!";
     const std::string declaring = image, none = makeSampleImage(3000, false, false);
     const std::string expected = Enclosure::checksumOf(declaring);
+    // The loader names the checksum of the application it erases: the same version again,
+    // whose transfer line noise spoils, or another one, sent intact.
+    const EnclosureConfig sameOldSpoilt =
+        enclosure([&](auto& c) { c = LoaderAt57600; c.eraseText = "Old CHECKSUM: " + expected; c.flipByte = 2000; });
+    const EnclosureConfig otherOld = enclosure([](auto& c) { c = EchoingApp; c.eraseText = "checksum: 0BADF00D"; });
     // The same checksum in other letter case is another checksum.
     std::string lowered = declaring;
     const auto field = lowered.find("checksum: ") + 10;
@@ -120,6 +125,8 @@ TEST_F(Upload, EachRunIsJudgedByAnExactChecksumComparisonThenTheLoaderIsSetBackA
         {lowered, "", EchoingApp, 2, "\r\nError # 2\r\nChecksum Mismatch", "X"},
         {none, "", wrong, 0, success, "Sy9600\rb"},
         {declaring, "", mute, 2, "Expected checksum: " + expected + "\r\nReturned checksum: \r\n", "X"},
+        {declaring, "", sameOldSpoilt, 2, "Expected checksum: " + expected, "X"},
+        {declaring, "", otherOld, 0, success, "Sy9600\rb"},
         // The loader stops answering near the end: with no checksum expected, only the
         // acknowledgements tell that it holds part of the image; nothing follows the last
         // chunk but the abort's prod.
@@ -136,6 +143,7 @@ TEST_F(Upload, EachRunIsJudgedByAnExactChecksumComparisonThenTheLoaderIsSetBackA
         // the end, not at the abort.
         EXPECT_TRUE(logHas(held)) << log();
         EXPECT_EQ(logHas("Upload Successful!"), code == 0) << log();
+        EXPECT_EQ(logHas("Checksum Mismatch"), code == 2) << log();
         EXPECT_EQ(pane().find("Upload Successful!"), std::string::npos);
         EXPECT_EQ(count(log(), "AppCode Upload Done:"), 1u) << log();
         EXPECT_TRUE(!config.wrongChecksum || code != 2 ||
@@ -285,6 +293,9 @@ TEST_F(Upload, FileAndHostProblemsEndTheRunWithTheirOwnCodesAndNeverEscapeTheCli
          "[Kelvane: Upload Aborted] log: exit:7",
          7, "X"},  // only the abort's prod
         {[&] { h->port.busyPorts.insert(1); }, "[Kelvane: Error # 3\r\nThe Serial port is in use", 3, nullptr},
+        // Reported once, though the window's unlocking reopens the port for the terminal.
+        {[&] { h->port.forbiddenPorts.insert(1); h->port.close(); },
+         "[Kelvane: Error # 70\r\nUnexpected Error\r\npermission denied] log: exit:6", 6, ""},
         // Even the message box fails, and then the error report's box too.
         {[&] {
              h->ui().txtUploadPath.setText("");
@@ -360,6 +371,7 @@ TEST_F(Upload, EveryDeviceFaultAloneOrWithAnotherEndsTheRunWithADocumentedCodeWi
         "--disconnect-after 2000", "--delay-ms 700", "--pace", "--ignore-ios",
         "--late-key 1500 --key-on-ey --key-on-py", "--erase-ms 9000", "--unsolicited 0", "--checksum-line lower",
         "--checksum-line no-blank", "--checksum-line long", "--checksum-line missing", "--flood 100000", "--trickle",
+        "--erase-text CHECKSUM:_DEADBEEF", "--flip-byte 1500", "--hang-up-before-report",
     };
     const std::set<int> documented = {0, 1, 2, 3, 5, 6, 7};
     for (size_t i = 0; i < switches.size(); ++i)

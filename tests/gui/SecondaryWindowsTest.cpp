@@ -158,14 +158,19 @@ TEST(SecondaryWindows, AShortBoxKeepsItsTitleAndTheUsageKeepsItsColumns) {
     EXPECT_TRUE(columns);
 }
 
-TEST(SignalBridge, ATerminationSignalArrivesOnTheEventLoop) {
+TEST(SignalBridge, ATerminationSignalOrAHangUpArrivesOnTheEventLoop) {
     int calls = 0;
     {
         SignalBridge bridge([&] { ++calls; });
         ASSERT_TRUE(bridge.active());
+        // The window ends on a hang-up as on a termination; a reader gone ends nothing.
+        std::raise(SIGHUP);
+        std::raise(SIGPIPE);
+        EXPECT_EQ(calls, 0);  // nothing runs inside the signal handler
+        GuiHarness::settle();
+        EXPECT_EQ(calls, 1);
         std::raise(SIGTERM);
         std::raise(SIGINT);
-        EXPECT_EQ(calls, 0);  // nothing runs inside the signal handler
         GuiHarness::settle();
     }
     EXPECT_GE(calls, 1);

@@ -39,6 +39,11 @@ public:
         created.push_back(path);
     }
 
+    bool isStream(const std::string&) override { return false; }
+    bool sameFile(const std::string& a, const std::string& b) override {
+        return key(a) == key(b) && files.count(key(a));
+    }
+
     void put(const std::string& path, const std::string& bytes) { files[key(path)] = bytes; }
     void addFolder(const std::string& path) { folders.insert(key(path)); }
     std::string get(const std::string& path) const {

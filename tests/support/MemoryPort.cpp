@@ -13,6 +13,7 @@ void MemoryPort::open() {
     if (open_) throw HostError(ErrorNumber::PortInUse, "already open");
     if (missingPorts.count(port_)) throw HostError(ErrorNumber::NoSuchPort, "no such device");
     if (busyPorts.count(port_)) throw HostError(ErrorNumber::PortInUse, "device is locked");
+    if (forbiddenPorts.count(port_)) throw HostError(ErrorNumber::PermissionDenied, "permission denied");
     open_ = true;
     ++opens;
     device_.setHostBaud(baud(), host_.nowUs());

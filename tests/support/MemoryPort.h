@@ -34,6 +34,7 @@ public:
     // Ports that do not exist (8002) and ports held by another program (8005).
     std::set<int> missingPorts;
     std::set<int> busyPorts;
+    std::set<int> forbiddenPorts;  // the user may not open them
     // Makes the next read fail, as a line that went away does.
     bool failReads = false;
     // What a well-behaved device never sends (a late key prompt, a stray dot, 0xAE inside

@@ -85,6 +85,7 @@ public:
     void stop() {
         if (wait(std::chrono::milliseconds(0)) == Running) ::kill(pid_, SIGTERM);
     }
+    void signal(int number) { if (wait(std::chrono::milliseconds(0)) == Running) ::kill(pid_, number); }
 
 private:
     pid_t pid_ = -1;

@@ -66,7 +66,10 @@ struct UnattendedRun {
         if (withDevice) withDevice(sim.device);
         options.insert(options.begin(), command.begin(), command.end());
         options.insert(options.begin(), imagePath);
-        exitCode = Child(KELVANE_BIN, options, home.file("err.txt"), errFd, home.environment()).wait(limit);
+        Child kelvane(KELVANE_BIN, options, home.file("err.txt"), errFd, home.environment());
+        if (whileRunning) whileRunning(kelvane);
+        exitCode = kelvane.wait(limit);
+        if (exitCode != Child::Running) out = kelvane.output();
         const bool whole = std::filesystem::exists(home.file("received.bin"));  // written on the checksum report
         simEndedByItself = whole && sim.wait(std::chrono::seconds(5)) != Child::Running;
         sim.stop();
@@ -91,7 +94,8 @@ struct UnattendedRun {
     std::string imagePath = home.file("app.txt"), logPath = home.file("log.txt");
     Args command = {"-auto", "-s1", "-o", logPath};
     std::function<void(const std::string&)> withDevice;  // once the device is up, before the run
-    std::string image, received, trace, log, err;
+    std::function<void(Child&)> whileRunning;            // once the run has started
+    std::string image, received, trace, log, err, out;
     int exitCode = Child::Running, simExitCode = Child::Running;
     bool simEndedByItself = false;
     std::chrono::milliseconds limit = std::chrono::seconds(90);
