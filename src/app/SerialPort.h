@@ -26,4 +26,7 @@ public:
     // Called once per receive notification (and for the port's other notifications,
     // when nothing may be waiting); raised again while characters remain unread.
     virtual void setReceiveHandler(std::function<void()> handler) = 0;
+    // The device behind port n on this machine as its user names it ("/dev/ttyUSB0",
+    // "COM3"), or empty when the host cannot tell.
+    virtual std::string deviceName(int number) const = 0;
 };

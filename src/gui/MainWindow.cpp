@@ -24,6 +24,7 @@
 
 #include "app/Engine.h"
 #include "gui/GuiText.h"
+#include "gui/HistoryWindow.h"
 #include "gui/PortToolTips.h"
 #include "gui/PortsWindow.h"
 #include "gui/TerminalView.h"
@@ -189,6 +190,16 @@ void MainWindow::addPortMapping(ComPortMapping& ports) {
     });
 }
 
+void MainWindow::addUploadHistory(const QtUploadHistory& history) {
+    QAction* item = findChild<QMenu*>(QStringLiteral("mnuOptions"))->addAction(QStringLiteral("Upload &History..."));
+    item->setObjectName(QStringLiteral("mnuUploadHistory"));
+    connect(item, &QAction::triggered, this, [this, &history] {
+        auto* window = new HistoryWindow(history, this);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->show();
+    });
+}
+
 void MainWindow::buildLayout() {
     const auto w = [this](const Control& c) { return widget(c); };
 
@@ -262,6 +273,8 @@ void MainWindow::buildLayout() {
     main->addWidget(w(ui_.ProgressBar1));
     main->addWidget(w(ui_.lblUploadStatus));
     main->addWidget(w(ui_.lblUploadResult));
+    // The result is a sentence that may be long; the window keeps its width.
+    widgetAs<QLabel>(ui_.lblUploadResult)->setWordWrap(true);
     main->addLayout(actionRow);
     resize(760, 560);
 }

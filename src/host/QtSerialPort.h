@@ -31,6 +31,7 @@ public:
     std::string read(int maxChars) override;
     int waiting() const override;
     void setReceiveHandler(std::function<void()> handler) override;
+    std::string deviceName(int number) const override;
 
 private:
     struct LineSettings {

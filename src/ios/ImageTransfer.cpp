@@ -40,12 +40,14 @@ void ImageTransfer::TransferImage() {
     size_t nextStart = 0;
     int64_t expected = paneLength() + 1;
     int64_t previousLength = 0;
+    k_.result.TransferBegins(int64_t(image.size()), int64_t((image.size() + ChunkSize - 1) / ChunkSize));
 
     while (!s.stopRequested && nextStart < image.size()) {
         s.commandText = image.substr(nextStart, ChunkSize);
         ch.SendText(s.commandText);
         ch.DoEvents();
         k_.ui.ProgressBar1.setValue(static_cast<int>(nextStart + 1));
+        k_.result.ChunkSent(int64_t(nextStart));
         ch.DoEvents();
         nextStart += ChunkSize;
 
@@ -59,7 +61,9 @@ void ImageTransfer::TransferImage() {
             s.stopRequested = true;
             return;
         }
+        k_.result.ChunkAcknowledged();
         previousLength = paneLength();
         expected += AckStride;
     }
+    if (!s.stopRequested) k_.result.TransferComplete();
 }

@@ -62,6 +62,7 @@ void ErrorReporter::DeliverMessage(const std::string& message) {
 
 void ErrorReporter::ReportError(int errorNumber, const std::string& reason) {
     State& s = k_.state;
+    k_.result.ErrorReported(errorNumber, reason);
 
     switch (errorNumber) {
     case ErrorNumber::BadFileName:

@@ -21,6 +21,7 @@ struct Upload : ::testing::Test {
     std::string image = makeSampleImage(3000, true, false);
     int64_t tookUs = 0;
     bool overstayed = false;
+    UploadHistory* history = nullptr;  // given to each engine made
     // The longest any dialogue's waits allow: five rounds of detection and "~ios!",
     // each with unanswered probes and key challenges between, then the loader's stages.
     static constexpr int64_t LongestRunUs = 400000000;
@@ -29,6 +30,7 @@ struct Upload : ::testing::Test {
     void load(EnclosureConfig config, const std::string& commandLine = {}) {
         h = std::make_unique<EngineHarness>(config, commandLine);
         h->files.put(ImagePath, image);
+        h->engine->history = history;
         h->load();
     }
     // An unattended run: "<image> -auto -s1 -o <log>" and the options given.
@@ -347,6 +349,121 @@ TEST_F(Upload, AStopOrAnExitEndsTheUploadAtItsNextStepAndGivesTheWindowBackOrEnd
         h->engine->lifecycle.mnuExit_Click();
         EXPECT_EQ(h->host.exitCodes, std::vector<int>{6});
     }
+}
+
+// --- What each run says about itself ------------------------------------------------------
+
+// Keeps what it is given, or cannot.
+struct KeptHistory : UploadHistory {
+    std::vector<std::pair<UploadRecord, std::string>> kept;
+    bool full = false;
+    std::string record(const UploadRecord& r, const std::string& transcript) override {
+        if (full) throw HostError(ErrorNumber::PathFileAccess, "/state/kelvane: No space left on device");
+        kept.emplace_back(r, transcript);
+        return "~/.local/state/kelvane/upload-" + std::to_string(kept.size()) + ".log";
+    }
+};
+
+TEST_F(Upload, EveryWayAnUploadEndsIsToldInOneSentenceThatNamesItsPhasePortDeviceAndFigure) {
+    using P = UploadResult::Phase;
+    const std::string declared = Enclosure::checksumOf(image);
+    const std::string none = makeSampleImage(3000, false, false);
+    auto stopWhen = [this](std::function<bool()> cond, bool exit) {
+        when(cond, [this, exit] {
+            if (exit) h->engine->lifecycle.cmdExitButton_Click();
+            else h->engine->stopAbort.cmdStopUploadButton_Click();
+        });
+    };
+    auto sending = [this] { return h->ui().ProgressBar1.value() > 1024; };
+    struct Row {
+        const char* name;
+        std::function<void()> run;
+        P phase;
+        std::vector<std::string> said;
+    };
+    const Row rows[] = {
+        {"success", [&] { unattended(EchoingApp); }, P::Finished,
+         {"Upload successful: 3000 bytes to Com 1 (/dev/mem1) in ", "reported checksum " + declared,
+          "restarted into the application."}},
+        {"left in the loader", [&] { unattended(EchoingApp, " -noreboot"); }, P::Finished,
+         {"Upload successful", "left in its loader at 9600 baud."}},
+        {"silent", [&] { unattended(Silent); }, P::Detecting,
+         {"did not answer on Com 1 (/dev/mem1) at 9600, 57600, 38400 or 19200 baud. Check the cable"}},
+        {"never enters its loader",
+         [&] { unattended(enclosure([](auto& c) { c.appPrompt = false; c.ignoreEnterLoader = true; })); },
+         P::EnteringLoader, {"on Com 1 (/dev/mem1) answers at 9600 baud but did not enter its loader after 5"}},
+        {"an acknowledgement missing",
+         [&] { image = makeSampleImage(5000, false, false); unattended(enclosure([](auto& c) { c = LoaderAt57600; c.dropAckAtChunk = 2; })); },
+         P::Sending, {"no acknowledgement after chunk 2 of 5 (3072 of 5000 bytes sent) on Com 1 (/dev/mem1)",
+                      "The application block is erased"}},
+        {"a key refused", [&] { unattended(enclosure([](auto& c) { c = EchoingApp; c.rejectKey = true; })); },
+         P::Sending, {"after chunk 0 of 3", "the loader did not take the unlock word"}},
+        {"an erase that does not end", [&] { unattended(enclosure([](auto& c) { c = LoaderAt57600; c.eraseUs = 12000000; })); },
+         P::Sending, {"had not said that its erase was done", "may be erased"}},
+        {"a wrong checksum", [&] { unattended(enclosure([](auto& c) { c = EchoingApp; c.wrongChecksum = true; })); },
+         P::AwaitingChecksum, {"Checksum mismatch: the CPU on Com 1 (/dev/mem1) reported ", "expected checksum is " + declared,
+                               "stays in its loader at 57600 baud"}},
+        {"no checksum report",
+         [&] { unattended(enclosure([](auto& c) { c = LoaderAt57600; c.checksumLine = EnclosureConfig::ChecksumLine::Missing; })); },
+         P::AwaitingChecksum, {"reported no checksum for the 3000 bytes sent, the expected checksum is " + declared}},
+        {"no checksum either way",
+         [&] { image = none; unattended(enclosure([](auto& c) { c = LoaderAt57600; c.checksumLine = EnclosureConfig::ChecksumLine::Missing; })); },
+         P::Finished, {"No verdict: the CPU on Com 1 (/dev/mem1) reported no checksum", "the file declares none"}},
+        {"a stop", [&] { interactive(LoaderAt57600); stopWhen(sending, false); clickStart(); }, P::Sending,
+         {"Stopped by the user while sending chunk 2 of 3 (", "on Com 1 (/dev/mem1): no verdict", "is erased"}},
+        {"an exit", [&] { interactive(Silent); stopWhen([] { return true; }, true); clickStart(); }, P::Detecting,
+         {"Stopped by closing the program while detecting the CPU at 9600 baud on Com 1 (/dev/mem1)"}},
+        {"a line that fails", [&] { interactive(Silent); when([] { return true; }, [this] { h->port.failReads = true; h->port.reply("?"); }); clickStart(); },
+         P::Detecting, {"the line to Com 1 (/dev/mem1) failed while detecting the CPU at 9600 baud"}},
+        {"a missing port", [&] { interactive({}); h->port.close(); h->port.missingPorts.insert(1); clickStart(); }, P::CheckingPort,
+         {"Port error: Com 1 (/dev/mem1) is not there (no such device)"}},
+        {"a busy port", [&] { interactive({}); h->port.close(); h->port.busyPorts.insert(1); clickStart(); }, P::CheckingPort,
+         {"Com 1 (/dev/mem1) is in use by another program"}},
+        {"no port", [&] { unattended({}, " -s0"); }, P::StartUp, {"no port to upload to"}},
+        {"no file", [&] { interactive({}); h->ui().txtUploadPath.setText(""); clickStart(); }, P::CheckingPort,
+         {"File error: no file named"}},
+        {"a missing file", [&] { interactive({}); h->files.files.clear(); clickStart(); }, P::LoadingFile,
+         {"File error: C:\\images\\app.txt: file not found"}},
+        {"not an image", [&] { image = "// Plain text\r\n"; unattended({}); }, P::LoadingFile,
+         {"C:\\images\\app.txt is not an encoded image file", "nothing was sent to Com 1 (/dev/mem1)"}},
+        {"a checksum the file disputes", [&] { unattended({}, " -checksum0x1234"); }, P::LoadingFile,
+         {"-checksum gives 0x1234 but C:\\images\\app.txt declares " + declared}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        image = makeSampleImage(3000, true, false);
+        KeptHistory kept;
+        // A history that cannot be written changes nothing but a line on standard error.
+        kept.full = row.phase == P::Detecting;
+        history = &kept;
+        h.reset();
+        row.run();
+        const UploadResult& result = h->engine->result;
+        const std::string sentence = result.Sentence();
+        EXPECT_EQ(UploadResult::PhaseName(result.phase()), std::string(UploadResult::PhaseName(row.phase))) << sentence;
+        for (const std::string& part : row.said) EXPECT_TRUE(has(sentence, part)) << sentence << "\n" << part;
+        EXPECT_EQ(sentence.find_first_of("\r\n"), std::string::npos) << sentence;
+        const std::string strip = h->ui().lblUploadResult.caption();
+        EXPECT_EQ(strip.rfind(sentence, 0), 0u) << strip;
+        const bool success = has(sentence, "Upload successful");
+        EXPECT_EQ(h->ui().lblUploadResult.backColor().value_or(Rgb{}).g > 0xE0, success || has(sentence, "Stopped by"));
+        if (h->st().autoMode) {
+            EXPECT_EQ(h->host.warnings.at(0), "kelvane: " + sentence);
+            EXPECT_TRUE(logHas("\r\n" + sentence + "\r\n\r\nAppCode Upload Done:")) << log();
+        }
+        if (kept.full) {
+            EXPECT_TRUE(has(h->host.warnings.back(), "history could not be written: /state/kelvane: No space"));
+            continue;
+        }
+        ASSERT_EQ(kept.kept.size(), 1u);
+        const auto& [record, transcript] = kept.kept.front();
+        EXPECT_EQ(record.result + " " + std::to_string(record.exitCode),
+                  sentence + " " + std::to_string(h->st().appExitCode));
+        EXPECT_EQ(has(strip, " Transcript: ~/.local/state/kelvane/upload-1.log"), !success && !transcript.empty());
+        // What the device sent, as it sent it: the acknowledgements' top bit kept.
+        EXPECT_TRUE(transcript == h->port.readBytes);
+    }
+    history = nullptr;
 }
 
 // --- Every fault the device can play ------------------------------------------------------
