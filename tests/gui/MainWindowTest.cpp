@@ -12,6 +12,7 @@
 #include <map>
 
 #include "GuiHarness.h"
+#include "emulator/model/SampleImage.h"
 
 namespace {
 
@@ -112,3 +113,69 @@ TEST(MainWindow, EnterPressesTheFocusedButtonAndSelectorsAndThePathBoxTakeTyping
 }
 
 }  // namespace
+
+// What the status line says, its figures left out: one entry per phase, in order.
+struct PhaseLog : ControlsListener {
+    explicit PhaseLog(GuiHarness& g) : g(g) { g.ui().addListener(this); }
+    ~PhaseLog() override { g.ui().removeListener(this); }
+    void controlChanged(const Control& c, Aspect a) override {
+        if (&c != &g.ui().lblUploadStatus || a != Aspect::Caption) return;
+        const QString shown = g.find<QLabel>("lblUploadStatus")->text();
+        const QString phase = shown.section(QRegularExpression("[;:]| in "), 0, 0);
+        if (phases.isEmpty() || phases.back() != phase) phases << phase;
+    }
+    GuiHarness& g;
+    QStringList phases;
+};
+
+TEST(MainWindow, TheStatusLineFollowsTheUploadsPhasesAndTheStripShowsHowItEndedInItsColour) {
+    EnclosureConfig echoing;  // the application at 9600, its loader asking for the key
+    echoing.appPrompt = false;
+    echoing.keyPromptOnEy = echoing.keyPromptOnPy = true;
+    EnclosureConfig silent;
+    silent.silent = true;
+    struct Row {
+        const char* name;
+        EnclosureConfig config;
+        bool stop;
+        const char* said;
+        int hue;  // of the strip's background
+    };
+    const Row rows[] = {
+        {"success", echoing, false, "Upload successful: 3000 bytes to Com 1 (/dev/mem1) in ", 120},
+        {"failure", silent, false, "No verdict: the CPU did not answer on Com 1 (/dev/mem1) at ", 0},
+        {"stop", echoing, true, "Stopped by the user while sending chunk ", 45},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        GuiHarness g({}, row.config);
+        g.files.put("c:\\app.img", makeSampleImage(3000, true, false));
+        g.ui().txtUploadPath.setText("c:\\app.img");
+        g.ui().lblUploadResult.setCaption("the last upload's result");
+        PhaseLog log(g);
+        bool clearedAtStart = false;
+        g.host.after(1000, [&] { clearedAtStart = g.find<QLabel>("lblUploadResult")->text().isEmpty(); });
+        // Stop once the transfer has begun.
+        std::function<void()> poll = [&] {
+            if (g.ui().ProgressBar1.value() > 0) g.find<QAbstractButton>("cmdStopUploadButton")->click();
+            else g.host.after(1000, poll);
+        };
+        if (row.stop) g.host.after(1000, poll);
+        g.find<QAbstractButton>("cmdStartUploadButton")->click();
+        GuiHarness::settle();
+        auto* strip = g.find<QLabel>("lblUploadResult");
+        EXPECT_TRUE(clearedAtStart);
+        EXPECT_TRUE(strip->text().startsWith(row.said)) << strip->text().toStdString();
+        const int hue = strip->palette().color(QPalette::Window).hue();
+        EXPECT_LT(std::min(std::abs(hue - row.hue), 360 - std::abs(hue - row.hue)), 20) << hue;
+        if (std::string(row.name) != "success") continue;
+        EXPECT_EQ(log.phases, QStringList({"Opening Com 1 (/dev/mem1)", "Loading the image file",
+                                           "Detecting the CPU at 9600 baud", "Entering the loader (IOS)",
+                                           "Detecting the CPU at 9600 baud", "Raising the rate to 57600 baud",
+                                           "Unlocking and erasing the application block", "Sending image",
+                                           "Waiting for the checksum", "Setting the loader back to 9600 baud",
+                                           "Restarting the CPU into its application", "Sent 3000 bytes"}))
+            << log.phases.join(" | ").toStdString();
+        EXPECT_TRUE(g.find<QLabel>("lblUploadStatus")->text().contains(" kB/s on average"));
+    }
+}

@@ -2,7 +2,10 @@
 
 #include <QAbstractButton>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QTreeWidget>
 #include <csignal>
 #include <functional>
 
@@ -10,6 +13,7 @@
 #include "TemporaryHome.h"
 #include "emulator/model/SampleImage.h"
 #include "gui/AboutBox.h"
+#include "host/QtUploadHistory.h"
 #include "host/SignalBridge.h"
 #include "images/UploadFileSelection.h"
 
@@ -142,4 +146,32 @@ TEST(SignalBridge, ATerminationSignalArrivesOnTheEventLoop) {
         GuiHarness::settle();
     }
     EXPECT_GE(calls, 1);
+}
+
+TEST(UploadHistoryWindow, UnderOptionsListsTheUploadsNewestFirstAndOpensATranscriptReadOnly) {
+    TemporaryHome home;
+    QtUploadHistory history(QString::fromStdString(home.file("state")));
+    UploadRecord r;
+    r.port = 2;
+    r.device = "/dev/ttyUSB0";
+    for (const char* result : {"older", "newer"}) {
+        r.result = result;
+        history.record(r, std::string("CHECKSUM: ") + result + "\r\n");
+    }
+    GuiHarness g;
+    g.window->addUploadHistory(history);
+    QMenu* options = g.find<QMenu>("mnuOptions");
+    ASSERT_EQ(options->actions().back(), g.action("mnuUploadHistory"));
+    g.action("mnuUploadHistory")->trigger();
+    auto* list = g.window->findChild<QTreeWidget*>("lstUploads");
+    ASSERT_TRUE(list);
+    ASSERT_EQ(list->topLevelItemCount(), 2);
+    EXPECT_EQ(list->topLevelItem(0)->text(3), "newer");
+    EXPECT_EQ(list->topLevelItem(1)->text(2), "Com 2 (/dev/ttyUSB0)");
+    list->setCurrentItem(list->topLevelItem(1));
+    g.window->findChild<QAbstractButton*>("cmdOpenTranscript")->click();
+    auto* transcript = g.window->findChild<QPlainTextEdit*>("txtTranscript");
+    ASSERT_TRUE(transcript);
+    EXPECT_TRUE(transcript->isReadOnly());
+    EXPECT_EQ(transcript->toPlainText(), "CHECKSUM: older\n");
 }
