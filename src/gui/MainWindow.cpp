@@ -273,8 +273,10 @@ void MainWindow::buildLayout() {
     main->addWidget(w(ui_.ProgressBar1));
     main->addWidget(w(ui_.lblUploadStatus));
     main->addWidget(w(ui_.lblUploadResult));
-    // The result is a sentence that may be long; the window keeps its width.
+    // The result is a sentence that may be long, the status line changes with every chunk:
+    // neither may widen the window or move its layout.
     widgetAs<QLabel>(ui_.lblUploadResult)->setWordWrap(true);
+    w(ui_.lblUploadStatus)->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     main->addLayout(actionRow);
     resize(760, 560);
 }

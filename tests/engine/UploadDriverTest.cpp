@@ -491,9 +491,17 @@ TEST_F(Upload, EveryDeviceFaultAloneOrWithAnotherEndsTheRunWithADocumentedCodeWi
             SimOptions options;
             std::string error;
             ASSERT_EQ(parseSimOptions(int(argv.size()), argv.data(), options, error), ParseResult::Run) << error;
+            KeptHistory kept;
+            history = &kept;
             const int code = unattended(options.model);
+            history = nullptr;
             EXPECT_EQ(documented.count(code), 1u) << code;
             EXPECT_FALSE(overstayed);
+            // One line on standard error that names the device, kept with the run's code.
+            ASSERT_EQ(h->host.warnings.size(), 1u);
+            EXPECT_TRUE(has(h->host.warnings[0], "Com 1 (/dev/mem1)")) << h->host.warnings[0];
+            ASSERT_EQ(kept.kept.size(), 1u);
+            EXPECT_EQ(kept.kept[0].first.exitCode, code);
         }
 }
 
