@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QHeaderView>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -15,6 +16,12 @@
 
 namespace {
 constexpr int TranscriptRole = Qt::UserRole;
+constexpr int RecordRole = Qt::UserRole + 1;
+
+QString field(const QJsonObject& r, const char* name) {
+    const QString text = r.value(QLatin1String(name)).toVariant().toString();
+    return text.isEmpty() ? QStringLiteral("-") : text;
+}
 }  // namespace
 
 HistoryWindow::HistoryWindow(const QtUploadHistory& history, QWidget* parent) : QDialog(parent), history_(history) {
@@ -28,6 +35,12 @@ HistoryWindow::HistoryWindow(const QtUploadHistory& history, QWidget* parent) : 
     list_->setWordWrap(true);
     list_->header()->setSectionResizeMode(3, QHeaderView::Stretch);
     connect(list_, &QTreeWidget::itemActivated, this, &HistoryWindow::openTranscript);
+    connect(list_, &QTreeWidget::currentItemChanged, this, &HistoryWindow::showDetails);
+    // Everything the record holds about the upload chosen.
+    details_ = new QLabel(this);
+    details_->setObjectName(QStringLiteral("lblUploadDetails"));
+    details_->setWordWrap(true);
+    details_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     QPushButton* open = buttons->addButton(QStringLiteral("Open &Transcript"), QDialogButtonBox::ActionRole);
@@ -39,8 +52,9 @@ HistoryWindow::HistoryWindow(const QtUploadHistory& history, QWidget* parent) : 
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(list_);
+    layout->addWidget(details_);
     layout->addWidget(buttons);
-    resize(900, 420);
+    resize(900, 480);
     refresh();
 }
 
@@ -55,15 +69,29 @@ void HistoryWindow::refresh() {
         auto* item = new QTreeWidgetItem(list_);
         item->setText(0, start.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
         item->setText(1, r.value(QStringLiteral("image")).toString());
-        item->setText(2, port > 0 ? QStringLiteral("Com %1%2").arg(port).arg(device.isEmpty() ? QString() : " (" + device + ")")
-                                  : QString());
+        item->setText(
+            2, port > 0 ? QStringLiteral("Com %1%2").arg(port).arg(device.isEmpty() ? QString() : " (" + device + ")")
+                        : QString());
         item->setText(3, r.value(QStringLiteral("result")).toString());
         item->setToolTip(3, item->text(3));
-        item->setText(4, QStringLiteral("%1 s").arg(r.value(QStringLiteral("durationMs")).toDouble() / 1000, 0, 'f', 1));
+        item->setText(4,
+                      QStringLiteral("%1 s").arg(r.value(QStringLiteral("durationMs")).toDouble() / 1000, 0, 'f', 1));
         item->setData(0, TranscriptRole, history_.transcriptPath(r));
+        item->setData(0, RecordRole, r);
     }
     for (int column : {0, 1, 2, 4}) list_->resizeColumnToContents(column);
     if (list_->topLevelItemCount() > 0) list_->setCurrentItem(list_->topLevelItem(0));
+}
+
+void HistoryWindow::showDetails() {
+    const QTreeWidgetItem* item = list_->currentItem();
+    if (!item) return details_->clear();
+    const QJsonObject r = item->data(0, RecordRole).toJsonObject();
+    details_->setText(QStringLiteral("%1 (%2 bytes), declared checksum %3, expected %4, reported %5\n"
+                                     "Rate found %6 baud; exit code %7; ended while %8\n%9")
+                          .arg(field(r, "image"), field(r, "size"), field(r, "declaredChecksum"),
+                               field(r, "expectedChecksum"), field(r, "reportedChecksum"), field(r, "rate"),
+                               field(r, "exitCode"), field(r, "phase"), field(r, "result")));
 }
 
 void HistoryWindow::openTranscript() {

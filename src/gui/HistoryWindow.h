@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+class QLabel;
 class QTreeWidget;
 class QtUploadHistory;
 
@@ -16,6 +17,9 @@ public:
     void openTranscript();
 
 private:
+    void showDetails();
+
     const QtUploadHistory& history_;
     QTreeWidget* list_ = nullptr;
+    QLabel* details_ = nullptr;
 };

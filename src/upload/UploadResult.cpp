@@ -78,7 +78,7 @@ void UploadResult::EnterPhase(Phase phase) {
     case Phase::Restarting: ShowStatus("Restarting the CPU into its application; " + figures); break;
     case Phase::Finished: ShowStatus(figures); break;
     case Phase::StartUp:
-    case Phase::Detecting:  // shown with its rate
+    case Phase::Detecting:       // shown with its rate
     case Phase::Sending: break;  // shown with its figures
     }
 }
@@ -166,7 +166,8 @@ void UploadResult::ErrorReported(int number, const std::string& reason) {
 }
 
 void UploadResult::LineFailed(const std::string& reason) {
-    if (k_.state.uploadBusy && f_.lineFailure.empty()) f_.lineFailure = OneLine(reason.empty() ? "read failed" : reason);
+    if (k_.state.uploadBusy && f_.lineFailure.empty())
+        f_.lineFailure = OneLine(reason.empty() ? "read failed" : reason);
 }
 
 void UploadResult::StopAsked(StopSource source) {
@@ -334,8 +335,8 @@ std::string UploadResult::Sentence() const {
         if (f_.enclosure == Enclosure::NotReady)
             end = "told to restart, but the application did not say \"Ready\" within " + Number(AppReadySeconds) +
                   " s; check it on the terminal";
-        return "Upload successful: " + bytes + " to " + Where() + " in " + TransferFigures::Seconds(f_.endMs - f_.startMs) +
-               "; the CPU reported checksum " + f_.returned +
+        return "Upload successful: " + bytes + " to " + Where() + " in " +
+               TransferFigures::Seconds(f_.endMs - f_.startMs) + "; the CPU reported checksum " + f_.returned +
                (f_.expected == ImageFile::UnknownChecksum ? " (the file declares none)" : "") + "; " + end + ".";
     }
     case Ending::NoChecksum:
@@ -369,8 +370,9 @@ std::string UploadResult::Sentence() const {
         return "No verdict: the CPU did not answer on " + Where() + " at " + RatesTried() +
                " baud. Check the cable, the enclosure's power and the port.";
     case Ending::NoLoader:
-        return "No verdict: the CPU on " + Where() + " answers at " + f_.rate + " baud but did not enter its loader after " +
-               Number(f_.loaderRequests) + " \"~ios!\"; it still runs its application. Restart the enclosure and "
+        return "No verdict: the CPU on " + Where() + " answers at " + f_.rate +
+               " baud but did not enter its loader after " + Number(f_.loaderRequests) +
+               " \"~ios!\"; it still runs its application. Restart the enclosure and "
                "upload again.";
     case Ending::TransferFailed:
         return "No verdict: no acknowledgement after chunk " + Number(f_.chunksAcked) + " of " + Number(f_.chunks) +
