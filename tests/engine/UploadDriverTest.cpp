@@ -367,14 +367,10 @@ struct KeptHistory : UploadHistory {
 TEST_F(Upload, EveryWayAnUploadEndsIsToldInOneSentenceThatNamesItsPhasePortDeviceAndFigure) {
     using P = UploadResult::Phase;
     const std::string declared = Enclosure::checksumOf(image);
-    const std::string none = makeSampleImage(3000, false, false);
-    auto sending = [this] { return h->ui().ProgressBar1.value() > 1024; };
-    auto at1ms = [] { return true; };
-    auto stopButton = [this] { h->engine->stopAbort.cmdStopUploadButton_Click(); };
-    auto exitButton = [this] { h->engine->lifecycle.cmdExitButton_Click(); };
+    auto stop = [this] { h->engine->stopAbort.cmdStopUploadButton_Click(); };
     auto lineFails = [this] { h->port.failReads = true; h->port.reply("?"); };
     // A click on Start Upload, and act once cond holds.
-    auto clickWhen = [&](EnclosureConfig config, std::function<bool()> cond, std::function<void()> act) {
+    auto click = [&](EnclosureConfig config, std::function<bool()> cond, std::function<void()> act) {
         interactive(config);
         when(cond, act);
         clickStart();
@@ -383,6 +379,7 @@ TEST_F(Upload, EveryWayAnUploadEndsIsToldInOneSentenceThatNamesItsPhasePortDevic
         return enclosure([&](auto& c) { c = LoaderAt57600; set(c); });
     };
     const auto missing = EnclosureConfig::ChecksumLine::Missing;
+    auto bare = [] { return makeSampleImage(3000, false, false); };
     auto portFails = [&](std::set<int> MemoryPort::*ports) {
         interactive({});
         h->port.close();
@@ -399,8 +396,6 @@ TEST_F(Upload, EveryWayAnUploadEndsIsToldInOneSentenceThatNamesItsPhasePortDevic
         {"success", [&] { unattended(EchoingApp); }, P::Finished,
          {"Upload successful: 3000 bytes to Com 1 (/dev/mem1) in ", "reported checksum " + declared,
           "restarted into the application."}},
-        {"left in the loader", [&] { unattended(EchoingApp, " -noreboot"); }, P::Finished,
-         {"Upload successful", "left in its loader at 9600 baud."}},
         {"silent", [&] { unattended(Silent); }, P::Detecting,
          {"did not answer on Com 1 (/dev/mem1) at 9600, 57600, 38400 or 19200 baud. Check the cable"}},
         {"never enters its loader",
@@ -413,10 +408,6 @@ TEST_F(Upload, EveryWayAnUploadEndsIsToldInOneSentenceThatNamesItsPhasePortDevic
          },
          P::Sending, {"no acknowledgement after chunk 2 of 5 (3072 of 5000 bytes sent) on Com 1 (/dev/mem1)",
                       "The application block is erased"}},
-        {"a key refused", [&] { unattended(enclosure([](auto& c) { c = EchoingApp; c.rejectKey = true; })); },
-         P::Sending, {"after chunk 0 of 3", "the loader did not take the unlock word"}},
-        {"an erase that does not end", [&] { unattended(loader([](auto& c) { c.eraseUs = 12000000; })); },
-         P::Sending, {"had not said that its erase was done", "may be erased"}},
         {"a wrong checksum", [&] { unattended(enclosure([](auto& c) { c = EchoingApp; c.wrongChecksum = true; })); },
          P::AwaitingChecksum,
          {"Checksum mismatch: the CPU on Com 1 (/dev/mem1) reported ", "expected checksum is " + declared,
@@ -425,13 +416,15 @@ TEST_F(Upload, EveryWayAnUploadEndsIsToldInOneSentenceThatNamesItsPhasePortDevic
          [&] { unattended(loader([&](auto& c) { c.checksumLine = missing; })); },
          P::AwaitingChecksum, {"reported no checksum for the 3000 bytes sent, the expected checksum is " + declared}},
         {"no checksum either way",
-         [&] { image = none; unattended(loader([&](auto& c) { c.checksumLine = missing; })); },
+         [&] { image = bare(); unattended(loader([&](auto& c) { c.checksumLine = missing; })); },
          P::Finished, {"No verdict: the CPU on Com 1 (/dev/mem1) reported no checksum", "the file declares none"}},
-        {"a stop", [&] { clickWhen(LoaderAt57600, sending, stopButton); }, P::Sending,
+        {"a stop", [&] { click(LoaderAt57600, [this] { return h->ui().ProgressBar1.value() > 1024; }, stop); },
+         P::Sending,
          {"Stopped by the user while sending chunk 2 of 3 (", "on Com 1 (/dev/mem1): no verdict", "is erased"}},
-        {"an exit", [&] { clickWhen(Silent, at1ms, exitButton); }, P::Detecting,
+        {"an exit", [&] { click(Silent, [] { return true; }, [this] { h->engine->lifecycle.cmdExitButton_Click(); }); },
+         P::Detecting,
          {"Stopped by closing the program while detecting the CPU at 9600 baud on Com 1 (/dev/mem1)"}},
-        {"a line that fails", [&] { clickWhen(Silent, at1ms, lineFails); },
+        {"a line that fails", [&] { click(Silent, [] { return true; }, lineFails); },
          P::Detecting, {"the line to Com 1 (/dev/mem1) failed while detecting the CPU at 9600 baud"}},
         {"a missing port", [&] { portFails(&MemoryPort::missingPorts); }, P::CheckingPort,
          {"Port error: Com 1 (/dev/mem1) is not there (no such device)"}},
@@ -452,9 +445,8 @@ TEST_F(Upload, EveryWayAnUploadEndsIsToldInOneSentenceThatNamesItsPhasePortDevic
         history = &kept;
         h.reset();
         row.run();
-        const UploadResult& result = h->engine->result;
-        const std::string sentence = result.Sentence();
-        EXPECT_EQ(int(result.phase()), int(row.phase)) << sentence;
+        const std::string sentence = h->engine->result.Sentence();
+        EXPECT_EQ(int(h->engine->result.phase()), int(row.phase)) << sentence;
         for (const std::string& part : row.said) EXPECT_TRUE(has(sentence, part)) << sentence << "\n" << part;
         const std::string strip = h->ui().lblUploadResult.caption();
         EXPECT_EQ(strip.rfind(sentence, 0), 0u) << strip;
