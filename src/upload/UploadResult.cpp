@@ -312,7 +312,7 @@ std::string UploadResult::ErrorSentence() const {
                ". Check the file to upload; nothing was sent.";
     case ErrorNumber::NoSuchPort:
         return "Port error: " + Where() + " is not there" + (why.empty() ? "" : " (" + why + ")") +
-               ". Check the adapter and the port's device (Options > Serial Ports...).";
+               ". Check the adapter and the device the port is mapped to (Options > Serial Ports...).";
     case ErrorNumber::PortInUse:
         return "Port error: " + Where() + " is in use by another program or device" +
                (why.empty() ? "" : " (" + why + ")") + ". Close that program, or choose another port.";
