@@ -20,6 +20,7 @@
 #include "host/QtFileSystem.h"
 #include "host/QtHost.h"
 #include "host/QtSettingsStore.h"
+#include "host/QtUploadHistory.h"
 #include "host/SignalBridge.h"
 
 namespace {
@@ -127,7 +128,9 @@ int main(int argc, char** argv) {
             if (progress) progress->Abandon();
         };
     SignalBridge signalBridge([&running] {
-        if (running) running->lifecycle.cmdExitButton_Click();
+        if (!running) return;
+        running->result.StopAsked(UploadResult::StopSource::Signal);
+        running->lifecycle.cmdExitButton_Click();
     }, onHangUp);
     // A display that cannot be opened counts as none.
     if (offscreenAdded && QGuiApplication::platformName() == QLatin1String(Offscreen) && !mode.unattended) {
@@ -160,8 +163,11 @@ int main(int argc, char** argv) {
     Engine engine(port, host, dialogue, store, files,
                   EngineSetup{rawCommandLine(argc, argv),
                               HostPathMapping::toEngine(QCoreApplication::applicationDirPath())});
+    QtUploadHistory history;
+    engine.history = &history;
     ComPortMapping ports(store);
     MainWindow window(engine, dialogue, ports);
+    window.addUploadHistory(history);
     // Stopped from outside, the run ends as if Exit were pressed.
     running = &engine;
     // An unattended run shows its transfer's progress on a terminal.

@@ -10,6 +10,7 @@
 #include "app/OutputLog.h"
 #include "app/SerialPort.h"
 #include "app/Settings.h"
+#include "app/UploadHistory.h"
 #include "app/SettingsStore.h"
 #include "app/State.h"
 #include "app/UserDialogue.h"
@@ -34,6 +35,7 @@
 #include "upload/IosEntry.h"
 #include "upload/StopAbort.h"
 #include "upload/UploadDriver.h"
+#include "upload/UploadResult.h"
 
 struct EngineSetup {
     // The command line without the program's path, as one text.
@@ -61,6 +63,8 @@ public:
     SettingsStore& store;
     FileSystem& files;
     const EngineSetup setup;
+    // Where ended uploads are kept; none in a run that keeps nothing.
+    UploadHistory* history = nullptr;
 
     // Application shell
     Settings settings{*this};
@@ -77,6 +81,7 @@ public:
     CpuDetection detection{*this};
     IosEntry iosEntry{*this};
     StopAbort stopAbort{*this};
+    UploadResult result{*this};
     // Loader dialogues
     KeyExchange keys{*this};
     UnlockErase unlockErase{*this};

@@ -76,6 +76,7 @@ void Lifecycle::cmdExitButton_GotFocus() {
 }
 
 void Lifecycle::cmdExitButton_Click() {
+    k_.result.StopAsked(UploadResult::StopSource::Exit);
     k_.state.stopRequested = true;
     k_.state.quitRequested = true;
     // While an upload runs the Start button is disabled; the upload closes the window
@@ -97,6 +98,10 @@ void Lifecycle::Form_Unload() {
     unloaded_ = true;
     State& st = k_.state;
     // Whatever fails on the way out, the process still ends with its exit code.
+    try {
+        k_.result.EndOfRun();
+    } catch (...) {
+    }
     try {
         if (st.autoMode && st.outputToFile && k_.ui.cmdStartUploadButton.enabled()) k_.log.WriteLogFile();
     } catch (...) {

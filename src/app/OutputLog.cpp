@@ -44,6 +44,8 @@ void OutputLog::AppendLog(const std::string& text) {
 
 void OutputLog::WriteLogFile() {
     State& s = k_.state;
+    // How the upload ended, in one line, after everything the upload logged itself.
+    if (const std::string result = k_.result.Sentence(); !result.empty()) AppendLog(result);
     s.logText += std::string(Text::CrLf) + Text::CrLf + DoneLine + " " + k_.host.shortTime() + "  " +
                  k_.host.shortDate() + Text::CrLf + Text::CrLf;
 

@@ -34,4 +34,7 @@ public:
         (void)baud;
         return {};
     }
+    // The device behind port n on this machine as its user names it ("/dev/ttyUSB0",
+    // "COM3"), or empty when the host cannot tell.
+    virtual std::string deviceName(int number) const = 0;
 };

@@ -32,6 +32,7 @@
 
 #include "app/Engine.h"
 #include "gui/GuiText.h"
+#include "gui/HistoryWindow.h"
 #include "gui/PortToolTips.h"
 #include "gui/PortsWindow.h"
 #include "gui/TerminalView.h"
@@ -207,6 +208,16 @@ void MainWindow::addPortMapping(ComPortMapping& ports) {
     });
 }
 
+void MainWindow::addUploadHistory(const QtUploadHistory& history) {
+    QAction* item = findChild<QMenu*>(QStringLiteral("mnuOptions"))->addAction(QStringLiteral("Upload &History..."));
+    item->setObjectName(QStringLiteral("mnuUploadHistory"));
+    connect(item, &QAction::triggered, this, [this, &history] {
+        auto* window = new HistoryWindow(history, this);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->show();
+    });
+}
+
 void MainWindow::buildLayout() {
     const auto w = [this](const Control& c) { return widget(c); };
 
@@ -285,6 +296,10 @@ void MainWindow::buildLayout() {
     // A long line is cut at the window's edge rather than widening the window.
     w(ui_.lblUploadStatus)->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     main->addWidget(w(ui_.lblUploadResult));
+    // The result is a sentence that may be long, the status line changes with every chunk:
+    // neither may widen the window or move its layout.
+    widgetAs<QLabel>(ui_.lblUploadResult)->setWordWrap(true);
+    w(ui_.lblUploadStatus)->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     main->addLayout(actionRow);
     resize(760, 560);
 }

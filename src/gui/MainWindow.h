@@ -9,6 +9,7 @@
 #include "app/Controls.h"
 
 class ComPortMapping;
+class QtUploadHistory;
 class Engine;
 class QAction;
 class QComboBox;
@@ -30,6 +31,8 @@ public:
     // Runs the start-up, shows the window and, once it has appeared, gives the Exit
     // button its first focus (which starts the command-line work).
     void start();
+    // Options > Upload History, after the other items.
+    void addUploadHistory(const QtUploadHistory& history);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -26,6 +26,7 @@ public:
     // Only a network line keeps its far end's rate.
     int fixedBaud() const override { return network_.fixedBaud(); }
     std::string rateLimit(int baud) const override { return network_.rateLimit(baud); }
+    std::string deviceName(int number) const override { return network_.deviceName(number); }
 
 private:
     SerialPort& mapped();

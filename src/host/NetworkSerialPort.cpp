@@ -15,8 +15,6 @@
 
 namespace {
 
-std::string text(const QString& s) { return s.toLocal8Bit().toStdString(); }
-
 char parityLetter(QSerialPort::Parity parity) {
     switch (parity) {
     case QSerialPort::OddParity: return 'o';
@@ -100,14 +98,14 @@ NetworkSerialPort::~NetworkSerialPort() {
 
 std::string NetworkSerialPort::label() const { return text(address_ ? address_->url : QString()); }
 
-QString NetworkSerialPort::mappedDevice() const {
+QString NetworkSerialPort::mappedDevice(int number) {
     QtSettingsStore settings;
-    return ComPortMapping(settings).mapping(number_).device;
+    return ComPortMapping(settings).mapping(number).device;
 }
 
 void NetworkSerialPort::open() {
     if (open_) throw HostError(ErrorNumber::PortInUse, label() + ": already open");
-    const QString device = mappedDevice();
+    const QString device = mappedDevice(number_);
     const std::optional<NetworkAddress> address = NetworkAddress::parse(device);
     if (!address)
         throw HostError(ErrorNumber::NoSuchPort,
@@ -291,14 +289,14 @@ int NetworkSerialPort::waiting() const { return open_ ? int(received_.size()) : 
 void NetworkSerialPort::setReceiveHandler(std::function<void()> handler) { handler_ = std::move(handler); }
 
 int NetworkSerialPort::fixedBaud() const {
-    const auto address = NetworkAddress::parse(mappedDevice());
+    const auto address = NetworkAddress::parse(mappedDevice(number_));
     return address && address->kind == NetworkAddress::Kind::RawTcp ? RawTcpBaud : 0;
 }
 
 std::string NetworkSerialPort::rateLimit(int baud) const {
     const int fixed = fixedBaud();
     if (!fixed || baud == fixed) return {};
-    const QString url = mappedDevice();
+    const QString url = mappedDevice(number_);
     return text(QStringLiteral("%1 is a raw TCP line: it keeps the server's rate, which this program cannot change, "
                                "and an upload through it runs at %2 baud only; this one needs %3 baud. Use "
                                "rfc2217:// for it, or a server line and a loader at the rate it needs.")

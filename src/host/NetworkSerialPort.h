@@ -58,12 +58,14 @@ public:
     void setReceiveHandler(std::function<void()> handler) override;
     int fixedBaud() const override;
     std::string rateLimit(int baud) const override;
+    std::string deviceName(int number) const override { return text(mappedDevice(number)); }
 
     // Whether a server answers at the address now: empty when it does, else why not.
     static QString probe(const NetworkAddress& address, int limitMs);
 
 private:
-    QString mappedDevice() const;
+    static QString mappedDevice(int number);
+    static std::string text(const QString& s) { return s.toLocal8Bit().toStdString(); }
     void connectTo(const NetworkAddress& address);
     void disconnectNow();
     void applySettings(bool force);

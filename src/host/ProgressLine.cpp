@@ -2,8 +2,6 @@
 
 #include <unistd.h>
 
-#include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -31,45 +29,21 @@ void ProgressLine::Abandon() {
     attached_ = false;
 }
 
-std::string ProgressLine::Format(long long sent, long long total, double seconds) {
-    char line[160];
-    const double rate = seconds > 0 && sent > 0 ? double(sent) / seconds : 0;
-    int n = std::snprintf(line, sizeof line, "Sending image: %lld of %lld bytes", sent, total);
-    if (rate <= 0) {
-        std::snprintf(line + n, sizeof line - size_t(n), "  -- B/s  --:-- left");
-        return line;
-    }
-    if (rate >= 1000)
-        n += std::snprintf(line + n, sizeof line - size_t(n), "  %.1f kB/s", rate / 1000);
-    else
-        n += std::snprintf(line + n, sizeof line - size_t(n), "  %.0f B/s", rate);
-    const long long left = total > sent ? (long long)(double(total - sent) / rate + 0.5) : 0;
-    std::snprintf(line + n, sizeof line - size_t(n), "  %lld:%02lld left", left / 60, left % 60);
-    return line;
-}
-
 void ProgressLine::controlChanged(const Control& control, Aspect aspect) {
-    if (&control != &ui_.ProgressBar1 || aspect != Aspect::Progress) return;
-    const int value = control.value();
-    if (value <= 0) {
-        // The bar goes back to nought when the upload ends, however it ended; the
-        // result is the log's to tell.
+    // The bar goes back to nought when the upload ends, and the result follows on a
+    // line of its own.
+    if ((&control == &ui_.ProgressBar1 && aspect == Aspect::Progress && control.value() <= 0) ||
+        (&control == &ui_.lblUploadResult && aspect == Aspect::Caption)) {
         Erase();
         return;
     }
-    // The bar stands at the first byte of the chunk just sent.
-    const long long total = control.maximum();
-    const long long sent = std::min<long long>(value - 1, total);
+    // Only the transfer's figures: the bar stands above nought while it runs.
+    if (&control != &ui_.lblUploadStatus || aspect != Aspect::Caption || ui_.ProgressBar1.value() <= 0) return;
     const Clock::time_point now = Clock::now();
-    if (!shown_) {
-        shown_ = true;
-        firstAt_ = now;
-    } else if (now - drawnAt_ < RedrawInterval) {
-        return;
-    }
+    if (shown_ && now - drawnAt_ < RedrawInterval) return;
+    shown_ = true;
     drawnAt_ = now;
-    const double seconds = std::chrono::duration<double>(now - firstAt_).count();
-    Draw(Format(sent, total, seconds));
+    Draw(control.caption());
 }
 
 void ProgressLine::Draw(const std::string& text) {

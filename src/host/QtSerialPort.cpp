@@ -103,6 +103,11 @@ void QtSerialPort::open() {
     port_.clear(QSerialPort::Input);
 }
 
+std::string QtSerialPort::deviceName(int number) const {
+    QtSettingsStore settings;
+    return text(ComPortMapping(settings).mapping(number).device);
+}
+
 void QtSerialPort::close() {
     if (!port_.isOpen()) return;
     drain();

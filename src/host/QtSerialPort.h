@@ -31,6 +31,7 @@ public:
     std::string read(int maxChars) override;
     int waiting() const override;
     void setReceiveHandler(std::function<void()> handler) override;
+    std::string deviceName(int number) const override;
 
     // A settings text such as "57600,n,8,1", as the line takes it. Fails as HostError 380.
     struct LineSettings {

@@ -47,11 +47,12 @@ void ChecksumReadback::ReadBackChecksum() {
 
 void ChecksumReadback::RestartToApp() {
     CommandChannel& ch = k_.channel;
+    k_.result.EnterPhase(UploadResult::Phase::Restarting);
     if (k_.ui.chkRestarttoApp.checked()) {
         k_.port.write(LoaderTexts::RestartCommand);
         ch.WaitUntil(RestartEchoSeconds, [&] { return ch.BufferEndsWith({LoaderTexts::RestartCommand}); });
         // The application starts at 9600 baud whatever the loader ran at.
         k_.selectors.SetBaud9600();
     }
-    ch.WaitUntil(AppReadySeconds, [&] { return ch.BufferEndsWith({AppReadyLine}); });
+    k_.result.Restarted(ch.WaitUntil(AppReadySeconds, [&] { return ch.BufferEndsWith({AppReadyLine}); }));
 }

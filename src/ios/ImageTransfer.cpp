@@ -40,6 +40,7 @@ void ImageTransfer::TransferImage() {
     size_t nextStart = 0;
     int64_t expected = paneLength() + 1;
     int64_t previousLength = 0;
+    k_.result.TransferBegins(int64_t(image.size()), int64_t((image.size() + ChunkSize - 1) / ChunkSize));
 
     k_.readback.MarkImageEnd();
     while (!s.stopRequested && nextStart < image.size()) {
@@ -49,6 +50,7 @@ void ImageTransfer::TransferImage() {
         k_.readback.MarkImageEnd();
         ch.DoEvents();
         k_.ui.ProgressBar1.setValue(static_cast<int>(nextStart + 1));
+        k_.result.ChunkSent(int64_t(nextStart));
         ch.DoEvents();
         nextStart += ChunkSize;
 
@@ -62,9 +64,11 @@ void ImageTransfer::TransferImage() {
             s.stopRequested = true;
             return;
         }
+        k_.result.ChunkAcknowledged();
         previousLength = paneLength();
         expected += AckStride;
         // The bar marks where each chunk starts; once the last one is acknowledged it is full.
         if (nextStart >= image.size()) k_.ui.ProgressBar1.setValue(k_.ui.ProgressBar1.maximum());
     }
+    if (!s.stopRequested) k_.result.TransferComplete();
 }

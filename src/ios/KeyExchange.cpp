@@ -58,6 +58,7 @@ void KeyExchange::NegotiateIosBaud() {
     State& s = k_.state;
     if (s.stopRequested) return;
 
+    k_.result.EnterPhase(UploadResult::Phase::RaisingRate);
     AnswerKeyChallenge();
     if (!ch.BufferEndsWith({IosPrompt, AppPrompt})) {
         ch.ClearReceiveBuffer();
@@ -70,8 +71,10 @@ void KeyExchange::NegotiateIosBaud() {
     if (k_.port.isOpen()) k_.port.write(KeyRequest);
     ch.DoEvents();
     ch.WaitUntil(KeyPromptSeconds, [&] { return ch.BufferEndsWith({KeyPrompt, IosPrompt, AppPrompt}); });
-    if (ch.BufferEndsWith({KeyPrompt})) k_.port.write(std::string(UnlockWord) + Text::CrLf);
-    ch.WaitUntil(AfterKeySeconds, [&] { return ch.BufferEndsWith({IosPrompt, AppPrompt}); });
+    const bool keyAsked = ch.BufferEndsWith({KeyPrompt});
+    if (keyAsked) k_.port.write(std::string(UnlockWord) + Text::CrLf);
+    const bool answered = ch.WaitUntil(AfterKeySeconds, [&] { return ch.BufferEndsWith({IosPrompt, AppPrompt}); });
+    if (keyAsked) k_.result.KeyAnswered(answered);
 
     ch.ClearReceiveBuffer();
     if (k_.port.isOpen())
@@ -83,6 +86,7 @@ void KeyExchange::NegotiateIosBaud() {
     ch.SendText(s.commandText);
     k_.ui.cboBaud.setText(PortSelectors::Baud57600);
     s.iosBaud = PortSelectors::Baud57600;
+    k_.result.LoaderMoved(PortSelectors::Baud57600);
 
     ch.DoEvents();
     ch.WaitUntil(AfterRestartSeconds, [&] { return ch.BufferEndsWith({IosPrompt, AppPrompt}); });

@@ -27,6 +27,7 @@ void UnlockErase::UnlockAndEraseAppBlock() {
     State& s = k_.state;
     if (s.stopRequested) return;
 
+    k_.result.EnterPhase(UploadResult::Phase::UnlockingErasing);
     ch.ClearTerminal();
     ch.ClearReceiveBuffer();
     k_.ui.cboBaud.setText(PortSelectors::Baud57600);
@@ -49,14 +50,18 @@ void UnlockErase::UnlockAndEraseAppBlock() {
 
     ch.DoEvents();
     if (k_.port.isOpen()) k_.port.write(EraseCommand);
+    k_.result.EraseSent();
     ch.DoEvents();
     ch.WaitUntil(EraseSeconds, [&] { return ch.BufferEndsWith({EraseDoneLine, KeyPrompt}); });
-    if (ch.BufferEndsWith({KeyPrompt})) {
+    const bool keyAsked = ch.BufferEndsWith({KeyPrompt});
+    if (keyAsked) {
         k_.port.write(std::string(UnlockWord) + Text::CrLf);
-        ch.WaitUntil(EraseSeconds, [&] { return ch.BufferEndsWith({EraseDone, EraseDoneLine}); });
+        const bool taken = ch.WaitUntil(EraseSeconds, [&] { return ch.BufferEndsWith({EraseDone, EraseDoneLine}); });
+        k_.result.KeyAnswered(taken);
         // The transfer finds the acknowledgements at fixed places in the pane, so a line
         // end still on its way would shift them all: let it land first.
         if (ch.BufferEndsWith({EraseDone}))
             ch.WaitUntil(LineEndSeconds, [&] { return ch.BufferEndsWith({EraseDoneLine}); });
     }
+    k_.result.EraseEnded(ch.BufferEndsWith({EraseDone, EraseDoneLine}));
 }

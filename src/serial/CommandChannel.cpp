@@ -30,6 +30,7 @@ void CommandChannel::MSComm1_OnComm() {
         // During a transfer one character per event, so a lone acknowledgement byte is
         // seen on its own and shown as ".".
         s.receivedChunk = k_.port.read(s.transferActive ? 1 : 0);
+        if (s.uploadBusy) k_.result.Received(s.receivedChunk);
         if (s.receivedChunk.size() == 1 && s.receivedChunk[0] == AckHighBit) s.receivedChunk = AckDot;
         const std::string& chunk = s.receivedChunk;
 
@@ -54,7 +55,8 @@ void CommandChannel::MSComm1_OnComm() {
             pane.setText(excess >= held ? chunk.substr(excess - held) : pane.text().substr(excess) + chunk);
             trimmed_ += static_cast<int64_t>(excess);
         }
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        k_.result.LineFailed(e.what());
         s.commFailed = true;
         k_.stopAbort.cmdStopUploadButton_Click();
         ClearReceiveBuffer();

@@ -67,6 +67,7 @@ void ErrorReporter::ReleaseRepeats() { held_.reset(); }
 void ErrorReporter::ReportError(int errorNumber, const std::string& reason) {
     State& s = k_.state;
     if (held_ && held_->first == errorNumber && held_->second == reason) return;
+    k_.result.ErrorReported(errorNumber, reason);
 
     switch (errorNumber) {
     case ErrorNumber::BadFileName:

@@ -15,6 +15,7 @@ void CpuDetection::DetectCpuState(std::string& state, int16_t& index) {
     CommandChannel& channel = k_.channel;
 
     k_.ui.cboBaud.setText(k_.ui.cboBaud.entries().at(size_t(index)));
+    k_.result.Probing(k_.ui.cboBaud.text());
     channel.Delay(SettleSeconds);
     channel.ClearTerminal();
     channel.ClearReceiveBuffer();
@@ -45,6 +46,10 @@ void CpuDetection::DetectCpuState(std::string& state, int16_t& index) {
     }
     if (channel.BufferEndsWith({AppPrompt, IosPrompt, ChallengePromptM, ChallengePromptPlain})) {
         if (!s.baudGiven) s.foundBaud = k_.ui.cboBaud.text();
+        // "OS> " ends the loader's "IOS> " as well.
+        const std::string loaderPrompt = std::string(IosPrompt) + " ";
+        const bool application = channel.BufferEndsWith({AppPrompt}) && !channel.BufferEndsWith({loaderPrompt});
+        k_.result.CpuAnswered(!application, k_.ui.cboBaud.text());
         if (index >= 0 && index <= 2)
             state = CpuState::InIos;
         else if (index == 3)

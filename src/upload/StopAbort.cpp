@@ -5,6 +5,7 @@
 
 void StopAbort::cmdStopUploadButton_Click() {
     k_.state.stopRequested = true;
+    k_.result.StopAsked(UploadResult::StopSource::User);
     // Two seconds on, the recovery tries to bring the CPU's terminal back, unless
     // the upload's end disables it first.
     k_.ui.Timer1.setEnabled(true);

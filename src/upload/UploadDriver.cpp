@@ -61,6 +61,7 @@ void UploadDriver::PrepareUpload() {
     ui.Timer1.setEnabled(false);
     for (Control* c : StopAbort::UploadSettingsControls(ui)) c->setEnabled(false);
     s.stopRequested = false;
+    k_.result.Begin();
     s.iosBaud = "9600";
     ui.txtAppCheckSum.setText("");
     s.logText.clear();
@@ -91,6 +92,11 @@ void UploadDriver::cmdStartUploadButton_Click() {
     } catch (...) {
         EndWithError(InternalErrorNumber, {});
     }
+    try {
+        k_.result.Publish();
+    } catch (...) {
+        // The result is told where it can be; the verdict stands without it.
+    }
 }
 
 void UploadDriver::EndWithError(int number, const std::string& reason) {
@@ -104,6 +110,7 @@ void UploadDriver::EndWithError(int number, const std::string& reason) {
     };
     guarded([&] { k_.errors.ReportError(number, reason); });
     k_.errors.HoldRepeatsOf(number, reason);
+    guarded([&] { k_.result.End(UploadResult::Ending::Error); });
     guarded([&] { k_.stopAbort.UnlockControls(); });
     guarded([&] { k_.channel.ClearTerminal(); });
     k_.errors.ReleaseRepeats();
@@ -119,11 +126,14 @@ void UploadDriver::RunUpload() {
     Controls& ui = k_.ui;
     CommandChannel& channel = k_.channel;
     StopAbort& stop = k_.stopAbort;
+    UploadResult& result = k_.result;
+    using Ending = UploadResult::Ending;
 
     PrepareUpload();
 
     k_.commandLine.ValidateCommandLinePort();
     if (s.stopRequested) {
+        result.End(Ending::InvalidPort);
         channel.ClearTerminal();
         s.stopRequested = false;
         stop.UnlockControls();
@@ -131,16 +141,20 @@ void UploadDriver::RunUpload() {
     }
 
     if (ui.txtUploadPath.text().empty()) {
+        result.End(Ending::NoFile);
         stop.UnlockControls();
         s.appExitCode = 7;
         RejectFile(NoFileMessage);
         return;
     }
 
+    result.EnterPhase(UploadResult::Phase::LoadingFile);
     ui.txtTerminal.setText(LoadingText);
     channel.DoEvents();
     k_.image.LoadImageFile();
+    result.File(s.uploadPath, int64_t(s.imageText.size()), ImageFile::DeclaredChecksum(s.imageText));
     if (s.stopRequested) {
+        result.End(Ending::Error);
         channel.ClearTerminal();
         stop.AbortUpload();
         s.stopRequested = false;
@@ -150,6 +164,7 @@ void UploadDriver::RunUpload() {
     if (!Text::startsWith(s.imageText, ImageFile::Header)) {
         // The code is set first: a port failure while unlocking reports its own.
         s.appExitCode = 5;
+        result.End(Ending::NotAnImage);
         stop.UnlockControls();
         RejectFile(NotAnImageMessage);
         return;
@@ -158,6 +173,8 @@ void UploadDriver::RunUpload() {
 
     k_.image.GetImageChecksum();
     if (s.stopRequested) {
+        result.Checksums(ui.txtFileChecksum.text(), {});
+        result.End(Ending::ArgumentMismatch);
         // The stop request stays set until the next upload starts.
         stop.AbortUpload();
         return;
@@ -167,10 +184,12 @@ void UploadDriver::RunUpload() {
     // In the Manual view the operator has prepared the loader by hand.
     if (!ui.mnuManual.checked()) {
         if (!LineCarriesUpload()) {
+            result.End(Ending::LineRate);
             stop.UnlockControls();
             return;
         }
         if (!BringCpuIntoLoader()) {
+            result.End(s.commFailed ? loaderRequestsFailed_ ? Ending::NoLoader : Ending::NoAnswer : Ending::Stopped);
             stop.AbortUpload();
             s.stopRequested = false;
             return;
@@ -180,16 +199,19 @@ void UploadDriver::RunUpload() {
 
     k_.transfer.TransferImage();
     if (s.stopRequested) {
+        result.End(s.commFailed ? Ending::TransferFailed : Ending::Stopped);
         stop.AbortUpload();
         s.stopRequested = false;
         return;
     }
 
     s.transferActive = false;
+    result.EnterPhase(UploadResult::Phase::AwaitingChecksum);
     channel.DoEvents();
     channel.WaitUntil(ChecksumReportSeconds, [&] { return s.commFailed || channel.BufferEndsWith({">"}); });
     // A line that failed during the wait has told nothing about the image: no verdict.
     if (s.commFailed) {
+        result.End(Ending::TransferFailed);
         s.stopRequested = true;
         stop.AbortUpload();
         s.stopRequested = false;
@@ -200,8 +222,10 @@ void UploadDriver::RunUpload() {
 
     const std::string expected = ui.txtFileChecksum.text();
     const std::string returned = ui.txtAppCheckSum.text();
+    result.Checksums(expected, returned);
     if (returned != expected && expected != ImageFile::UnknownChecksum) {
         s.appExitCode = 2;
+        result.End(Ending::Mismatch);
         k_.errors.DeliverMessage(MismatchMessage + std::string(ExpectedLabel) + expected + Text::CrLf + ReturnedLabel +
                     returned + Text::CrLf);
         s.stopRequested = true;
@@ -222,6 +246,7 @@ bool UploadDriver::LineCarriesUpload() {
     if (!why.empty()) {
         s.appExitCode = PortExitCode;
         k_.errors.DeliverMessage(std::string(FixedRateMessage) + Text::CrLf + why);
+        k_.result.LineRateRefused(why);
         return false;
     }
     k_.log.AppendLog(FixedRateNote + std::to_string(fixed));
@@ -242,6 +267,7 @@ bool UploadDriver::BringCpuIntoLoader() {
     };
     int16_t baudIndex = firstIndex;
     int loaderRequests = 0;
+    loaderRequestsFailed_ = false;
     for (;;) {
         if (k_.ui.mnuAuto.checked()) k_.detection.DetectCpuState(cpuState, baudIndex);
 
@@ -274,11 +300,14 @@ bool UploadDriver::BringCpuIntoLoader() {
         }
         if (s.autoMode && loaderRequests == MaxLoaderRequests) {
             k_.log.AppendLog(NoLoaderHead + std::to_string(MaxLoaderRequests) + NoLoaderTail);
+            loaderRequestsFailed_ = true;
+            k_.result.EnterPhase(UploadResult::Phase::EnteringLoader);
             s.commFailed = true;
             s.stopRequested = true;
             return false;
         }
         ++loaderRequests;
+        k_.result.LoaderRequested();
         k_.iosEntry.EnterIos();
         if (IosEntry::LoaderAt57600(s.iosBaud)) return true;
     }
@@ -290,6 +319,8 @@ void UploadDriver::FinishUpload(const std::string& expected, const std::string& 
 
     const std::string target = s.baudGiven ? s.iosResetBaud : s.foundBaud;
     if (target != PortSelectors::Baud57600) {
+        k_.result.LoaderRateSetBack(target);
+        k_.result.EnterPhase(UploadResult::Phase::RestoringRate);
         pane.appendText(Text::CrLf + std::string(RestoreText) + target + Text::CrLf);
         k_.channel.DoEvents();
         if (k_.port.isOpen()) k_.port.write(LoaderTexts::SetBaudCommand + target + "\r");
@@ -299,7 +330,9 @@ void UploadDriver::FinishUpload(const std::string& expected, const std::string& 
     k_.stopAbort.UnlockControls();
 
     const bool known = expected != ImageFile::UnknownChecksum;
-    if (returned == expected || (!known && !returned.empty())) {
+    const bool success = returned == expected || (!known && !returned.empty());
+    k_.result.End(success ? UploadResult::Ending::Success : UploadResult::Ending::NoChecksum);
+    if (success) {
         s.appExitCode = 0;
         if (s.autoMode) {
             k_.log.AppendLog(SuccessLogMessage);

@@ -28,4 +28,6 @@ private:
     void EndWithError(int number, const std::string& reason);
 
     Engine& k_;
+    // The detection loop gave up on a CPU that would not enter its loader.
+    bool loaderRequestsFailed_ = false;
 };

@@ -27,7 +27,8 @@ TEST(Startup, ARunWithoutAUsableDisplayEndsAtOnceUnlessTheParserMakesItUnattende
         {NoDisplay, {"-AUTO", "image.txt"}, 6, false, "needs a display"},
         {NoDisplay, {"-Auto"}, 6, false, "needs a display"},
         {NoDisplay, {"image.txt", "-h"}, 3, true, ""},
-        {NoDisplay, {"-auto"}, 3, false, ""},  // unattended: the usage goes into the log
+        // Unattended: the usage goes into the log, and the result says so.
+        {NoDisplay, {"-auto"}, 3, false, "kelvane: No upload: the usage text was shown"},
         {StaleDisplay, {}, 6, false, "cannot open the display \":987\""},
         {StaleDisplay, {"image.txt", "-HELP"}, 3, true, ""},
         {NoDisplay, {"--version"}, 0, false, "", "Kelvane 2.2.0\n"},
@@ -72,9 +73,11 @@ TEST(Startup, UnattendedRunsUploadTheFileNamedFirstWithOrWithoutAUsableDisplay) 
         run.upload({"--start-in-loader", "--loader-baud", "57600"});
         EXPECT_EQ(run.exitCode, 0);
         EXPECT_EQ(run.received, run.image);
-        EXPECT_EQ(run.err, "");
-        // No log was asked for, so none is written (the home is drive C:, where "utput.txt" went).
-        EXPECT_TRUE(std::filesystem::is_empty(run.home.home()));
+        EXPECT_EQ(run.err.rfind("kelvane: Upload successful: 3000 bytes to Com 1 (", 0), 0u) << run.err;
+        // No log was asked for, so none is written (the home is drive C:, where "utput.txt" went):
+        // only the upload history is kept.
+        for (const auto& entry : std::filesystem::directory_iterator(run.home.home()))
+            EXPECT_EQ(entry.path().filename(), ".local");
     });
 }
 

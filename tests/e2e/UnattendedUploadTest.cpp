@@ -9,6 +9,8 @@
 
 #include "Pty.h"
 #include "UnattendedRun.h"
+#include "emulator/sim/Trace.h"
+#include "host/QtUploadHistory.h"
 
 namespace {
 
@@ -99,7 +101,7 @@ TEST(UnattendedUpload, EachRunEndsInTimeWithTheCodeAndLogThatFitWhatTheDeviceRec
             EXPECT_TRUE(run.simEndedByItself);
         }
         // Standard error is a file here: no progress line in it.
-        EXPECT_FALSE(has(run.err, " bytes"));
+        EXPECT_FALSE(has(run.err, "Sending image: "));
     });
 }
 
@@ -116,7 +118,8 @@ TEST(UnattendedUpload, ALogThatCannotBeWrittenOrWouldOverwriteTheImageCostsOneLi
         run.upload({"--start-in-loader", "--loader-baud", "57600"});
         EXPECT_EQ(run.exitCode, 0) << row.first;  // the upload's own
         EXPECT_EQ(ReadFile(run.imagePath), run.image);
-        EXPECT_TRUE(has(run.err, row.second) && count(run.err, "\n") == 1) << run.err;
+        // Beside the run's own result line.
+        EXPECT_TRUE(has(run.err, row.second) && count(run.err, "\n") == 2) << run.err;
     });
 }
 
@@ -134,7 +137,7 @@ TEST(UnattendedUpload, AClosedTerminalLeavesTheUploadToFinishAndLogOnceToStandar
     run.upload({"--start-in-loader", "--loader-baud", "57600", "--pace"});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.received, run.image);
-    EXPECT_EQ(count(run.out, "Upload Successful!\r\n\r\nAppCode Upload Done:"), 1u) << run.out;
+    EXPECT_TRUE(count(run.out, "Upload Successful!\r\n") == 1 && count(run.out, "AppCode Upload Done:") == 1) << run.out;
 }
 
 TEST(UnattendedUpload, AProgressLineIsShownWhenStandardErrorIsATerminal) {
@@ -153,8 +156,69 @@ TEST(UnattendedUpload, AProgressLineIsShownWhenStandardErrorIsATerminal) {
     // Later the rate and the time left, at about the line's 5.76 kB/s.
     EXPECT_TRUE(std::regex_search(shown, std::regex("Sending image: [1-9][0-9]*" + of + "  [4-6]\\.[0-9] kB/s  0:0[0-9] left")))
         << shown;
-    // The line is cleared when the transfer ends.
-    EXPECT_EQ(shown.substr(shown.rfind('\r')), "\r\033[K") << shown;
+    // The line is cleared when the transfer ends, and the result follows.
+    EXPECT_TRUE(has(shown, "\r\033[Kkelvane: Upload successful: ")) << shown;
+}
+
+// The bytes the device wrote, as its trace writes them: "   12.345 cpu  <escaped bytes>" lines.
+std::string DeviceBytes(const std::string& trace) {
+    std::string bytes;
+    std::istringstream lines(trace);
+    for (std::string line; std::getline(lines, line);)
+        if (const auto at = line.find(" cpu  "); at != std::string::npos) bytes += line.substr(at + 6);
+    return bytes;
+}
+
+const Args Loader57600 = {"--start-in-loader", "--loader-baud", "57600"};
+
+TEST(UnattendedUpload, RunsSideBySideEachEndWithOneLineAndKeepWholeRecordsWithWhatTheirDeviceSent) {
+    struct Row {
+        Args sim;
+        bool portMissing;
+        int exitCode;
+        std::string said;  // on standard error and in the log; "@" stands for the port's device
+    };
+    const Row success = {Loader57600, false, 0, "Upload successful: 3000 bytes to Com 1 (@) in "};
+    const std::vector<Row> rows = {
+        success, success, success, success, success, success,
+        {{"--silent"}, false, 6,
+         "No verdict: the CPU did not answer on Com 1 (@) at 9600, 57600, 38400 or 19200 baud."},
+        {Loader57600, true, 3, "Port error: Com 1 (@) is not there ("}};
+    TemporaryHome state(TemporaryHome::StartedPrograms);
+    std::vector<std::unique_ptr<UnattendedRun>> runs;
+    std::vector<std::string> devices(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        runs.push_back(std::make_unique<UnattendedRun>());
+        UnattendedRun& run = *runs.back();
+        run.home.set("XDG_STATE_HOME", state.root());
+        run.makeImage({"--size", "3000"});
+        run.withDevice = [&run, &devices, &rows, i](const std::string& d) {
+            devices[i] = rows[i].portMissing ? run.home.file("gone") : d;
+            run.home.set("KELVANE_COM1", devices[i]);
+        };
+    }
+    std::vector<std::thread> threads;
+    for (size_t i = 0; i < rows.size(); ++i) threads.emplace_back([&, i] { runs[i]->upload(rows[i].sim); });
+    for (std::thread& t : threads) t.join();
+
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const UnattendedRun& run = *runs[i];
+        EXPECT_EQ(run.exitCode, rows[i].exitCode);
+        std::string said = rows[i].said;
+        said.replace(said.find('@'), 1, devices[i]);
+        ASSERT_EQ(run.err.rfind("kelvane: " + said, 0), 0u) << run.err;
+    }
+    const QtUploadHistory history(QString::fromStdString(state.root() + "/kelvane"));
+    const QList<QJsonObject> records = history.records();
+    ASSERT_EQ(size_t(records.size()), rows.size());
+    for (const QJsonObject& r : records) {
+        const auto at = std::find(devices.begin(), devices.end(), r.value("device").toString().toStdString());
+        ASSERT_NE(at, devices.end());
+        *at = "(recorded)";  // once
+        const UnattendedRun& run = *runs[size_t(at - devices.begin())];
+        EXPECT_EQ(r.value("exitCode").toInt(), run.exitCode);
+        EXPECT_EQ(Trace::escaped(ReadFile(history.transcriptPath(r).toStdString())), DeviceBytes(run.trace));
+    }
 }
 
 }  // namespace

@@ -21,6 +21,7 @@ struct Upload : ::testing::Test {
     std::string image = makeSampleImage(3000, true, false);
     int64_t tookUs = 0;
     bool overstayed = false;
+    UploadHistory* history = nullptr;  // given to each engine made
     // The longest any dialogue's waits allow: five rounds of detection and "~ios!",
     // each with unanswered probes and key challenges between, then the loader's stages.
     static constexpr int64_t LongestRunUs = 400000000;
@@ -29,6 +30,7 @@ struct Upload : ::testing::Test {
     void load(EnclosureConfig config, const std::string& commandLine = {}) {
         h = std::make_unique<EngineHarness>(config, commandLine);
         h->files.put(ImagePath, image);
+        h->engine->history = history;
         h->load();
     }
     // An unattended run: "<image> -auto -s1 -o <log>" and the options given.
@@ -360,6 +362,126 @@ TEST_F(Upload, AStopOrAnExitEndsTheUploadAtItsNextStepAndGivesTheWindowBackOrEnd
     }
 }
 
+// --- What each run says about itself ------------------------------------------------------
+
+// Keeps what it is given, or cannot.
+struct KeptHistory : UploadHistory {
+    std::vector<std::pair<UploadRecord, std::string>> kept;
+    bool full = false;
+    std::string record(const UploadRecord& r, const std::string& transcript) override {
+        if (full) throw HostError(ErrorNumber::PathFileAccess, "/state/kelvane: No space left on device");
+        kept.emplace_back(r, transcript);
+        return "~/.local/state/kelvane/upload-" + std::to_string(kept.size()) + ".log";
+    }
+};
+
+TEST_F(Upload, EveryWayAnUploadEndsIsToldInOneSentenceThatNamesItsPhasePortDeviceAndFigure) {
+    using P = UploadResult::Phase;
+    const std::string declared = Enclosure::checksumOf(image);
+    auto stop = [this] { h->engine->stopAbort.cmdStopUploadButton_Click(); };
+    auto lineFails = [this] { h->port.failReads = true; h->port.reply("?"); };
+    // A click on Start Upload, and act once cond holds.
+    auto click = [&](EnclosureConfig config, std::function<bool()> cond, std::function<void()> act) {
+        interactive(config);
+        when(cond, act);
+        clickStart();
+    };
+    auto loader = [](std::function<void(EnclosureConfig&)> set) {
+        return enclosure([&](auto& c) { c = LoaderAt57600; set(c); });
+    };
+    const auto missing = EnclosureConfig::ChecksumLine::Missing;
+    auto bare = [] { return makeSampleImage(3000, false, false); };
+    auto portFails = [&](std::set<int> MemoryPort::*ports) {
+        interactive({});
+        h->port.close();
+        (h->port.*ports).insert(1);
+        clickStart();
+    };
+    struct Row {
+        const char* name;
+        std::function<void()> run;
+        P phase;
+        std::vector<std::string> said;
+    };
+    const Row rows[] = {
+        {"success", [&] { unattended(EchoingApp); }, P::Finished,
+         {"Upload successful: 3000 bytes to Com 1 (/dev/mem1) in ", "reported checksum " + declared,
+          "restarted into the application."}},
+        {"silent", [&] { unattended(Silent); }, P::Detecting,
+         {"did not answer on Com 1 (/dev/mem1) at 9600, 57600, 38400 or 19200 baud. Check the cable"}},
+        {"never enters its loader",
+         [&] { unattended(enclosure([](auto& c) { c.appPrompt = false; c.ignoreEnterLoader = true; })); },
+         P::EnteringLoader, {"on Com 1 (/dev/mem1) answers at 9600 baud but did not enter its loader after 5"}},
+        {"an acknowledgement missing",
+         [&] {
+             image = makeSampleImage(5000, false, false);
+             unattended(loader([](auto& c) { c.dropAckAtChunk = 2; }));
+         },
+         P::Sending, {"no acknowledgement after chunk 2 of 5 (3072 of 5000 bytes sent) on Com 1 (/dev/mem1)",
+                      "The application block is erased"}},
+        {"a wrong checksum", [&] { unattended(enclosure([](auto& c) { c = EchoingApp; c.wrongChecksum = true; })); },
+         P::AwaitingChecksum,
+         {"Checksum mismatch: the CPU on Com 1 (/dev/mem1) reported ", "expected checksum is " + declared,
+          "stays in its loader at 57600 baud"}},
+        {"no checksum report",
+         [&] { unattended(loader([&](auto& c) { c.checksumLine = missing; })); },
+         P::AwaitingChecksum, {"reported no checksum for the 3000 bytes sent, the expected checksum is " + declared}},
+        {"no checksum either way",
+         [&] { image = bare(); unattended(loader([&](auto& c) { c.checksumLine = missing; })); },
+         P::Finished, {"No verdict: the CPU on Com 1 (/dev/mem1) reported no checksum", "the file declares none"}},
+        {"a stop", [&] { click(LoaderAt57600, [this] { return h->ui().ProgressBar1.value() > 1024; }, stop); },
+         P::Sending,
+         {"Stopped by the user while sending chunk 2 of 3 (", "on Com 1 (/dev/mem1): no verdict", "is erased"}},
+        {"an exit", [&] { click(Silent, [] { return true; }, [this] { h->engine->lifecycle.cmdExitButton_Click(); }); },
+         P::Detecting,
+         {"Stopped by closing the program while detecting the CPU at 9600 baud on Com 1 (/dev/mem1)"}},
+        {"a line that fails", [&] { click(Silent, [] { return true; }, lineFails); },
+         P::Detecting, {"the line to Com 1 (/dev/mem1) failed while detecting the CPU at 9600 baud"}},
+        {"a missing port", [&] { portFails(&MemoryPort::missingPorts); }, P::CheckingPort,
+         {"Port error: Com 1 (/dev/mem1) is not there (no such device)"}},
+        {"no port", [&] { unattended({}, " -s0"); }, P::StartUp, {"no port to upload to"}},
+        {"a missing file", [&] { interactive({}); h->files.files.clear(); clickStart(); }, P::LoadingFile,
+         {"File error: C:\\images\\app.txt: file not found"}},
+        {"not an image", [&] { image = "// Plain text\r\n"; unattended({}); }, P::LoadingFile,
+         {"C:\\images\\app.txt is not an encoded image file", "nothing was sent to Com 1 (/dev/mem1)"}},
+        {"a checksum the file disputes", [&] { unattended({}, " -checksum0x1234"); }, P::LoadingFile,
+         {"-checksum gives 0x1234 but C:\\images\\app.txt declares " + declared}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        image = makeSampleImage(3000, true, false);
+        KeptHistory kept;
+        // A history that cannot be written changes nothing but a line on standard error.
+        kept.full = row.phase == P::Detecting;
+        history = &kept;
+        h.reset();
+        row.run();
+        const std::string sentence = h->engine->result.Sentence();
+        EXPECT_EQ(int(h->engine->result.phase()), int(row.phase)) << sentence;
+        for (const std::string& part : row.said) EXPECT_TRUE(has(sentence, part)) << sentence << "\n" << part;
+        const std::string strip = h->ui().lblUploadResult.caption();
+        EXPECT_EQ(strip.rfind(sentence, 0), 0u) << strip;
+        const bool success = has(sentence, "Upload successful");
+        EXPECT_EQ(h->ui().lblUploadResult.backColor().value_or(Rgb{}).g > 0xE0, success || has(sentence, "Stopped by"));
+        if (h->st().autoMode) {
+            EXPECT_EQ(h->host.warnings.at(0), "kelvane: " + sentence);
+            EXPECT_TRUE(logHas("\r\n" + sentence + "\r\n\r\nAppCode Upload Done:")) << log();
+        }
+        if (kept.full) {
+            EXPECT_TRUE(has(h->host.warnings.back(), "history could not be written: /state/kelvane: No space"));
+            continue;
+        }
+        ASSERT_EQ(kept.kept.size(), 1u);
+        const auto& [record, transcript] = kept.kept.front();
+        EXPECT_EQ(record.result + " " + std::to_string(record.exitCode),
+                  sentence + " " + std::to_string(h->st().appExitCode));
+        EXPECT_EQ(has(strip, " Transcript: ~/.local/state/kelvane/upload-1.log"), !success && !transcript.empty());
+        // What the device sent, as it sent it: the acknowledgements' top bit kept.
+        EXPECT_TRUE(transcript == h->port.readBytes);
+    }
+    history = nullptr;
+}
+
 // --- Every fault the device can play ------------------------------------------------------
 
 TEST_F(Upload, EveryDeviceFaultAloneOrWithAnotherEndsTheRunWithADocumentedCodeWithinItsWaits) {
@@ -389,6 +511,9 @@ TEST_F(Upload, EveryDeviceFaultAloneOrWithAnotherEndsTheRunWithADocumentedCodeWi
             const int code = unattended(options.model);
             EXPECT_EQ(documented.count(code), 1u) << code;
             EXPECT_FALSE(overstayed);
+            // One line on standard error, and it names the device.
+            ASSERT_EQ(h->host.warnings.size(), 1u);
+            EXPECT_TRUE(has(h->host.warnings[0], "Com 1 (/dev/mem1)")) << h->host.warnings[0];
         }
 }
 

@@ -208,3 +208,62 @@ TEST(MainWindow, EnterPressesTheFocusedButtonAndSelectorsAndThePathBoxTakeTyping
 }
 
 }  // namespace
+
+// What the status line shows, its figures left out: one entry per phase, in order.
+struct PhaseLog : ControlsListener {
+    // What the line said of the picked file before the upload is not a phase.
+    explicit PhaseLog(GuiHarness& g) : g(g), before(shown()) { g.ui().addListener(this); }
+    ~PhaseLog() override { g.ui().removeListener(this); }
+    QString shown() const {
+        return g.find<QLabel>("lblUploadStatus")->text().section(QRegularExpression("[;:]| in "), 0, 0);
+    }
+    void controlChanged(const Control&, Aspect) override {
+        const QString phase = shown();
+        if (!phase.isEmpty() && phase != before && (phases.isEmpty() || phases.back() != phase)) phases << phase;
+    }
+    GuiHarness& g;
+    const QString before;
+    QStringList phases;
+};
+
+TEST(MainWindow, TheStatusLineFollowsTheUploadsPhasesAndTheStripShowsHowItEndedInItsColour) {
+    EnclosureConfig echoing;  // the application at 9600, its loader asking for the key
+    echoing.appPrompt = false;
+    echoing.keyPromptOnEy = echoing.keyPromptOnPy = true;
+    EnclosureConfig silent;
+    silent.silent = true;
+    struct Row {
+        const char* name;
+        EnclosureConfig config;
+        bool stop;
+        const char* said;
+        int hue;  // of the strip's background
+    };
+    const Row rows[] = {
+        {"success", echoing, false, "Upload successful: 3000 bytes to Com 1 (/dev/mem1) in ", 120},
+        {"failure", silent, false, "No verdict: the CPU did not answer on Com 1 (/dev/mem1) at ", 0},
+        {"stop", echoing, true, "Stopped by the user while detecting the CPU at 9600 baud on Com 1", 45},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        GuiHarness g({}, row.config);
+        g.files.put("c:\\app.img", makeSampleImage(3000, true, false));
+        g.ui().txtUploadPath.setText("c:\\app.img");
+        PhaseLog log(g);
+        if (row.stop) g.host.after(1'000'000, [&] { g.find<QAbstractButton>("cmdStopUploadButton")->click(); });
+        g.find<QAbstractButton>("cmdStartUploadButton")->click();
+        GuiHarness::settle();
+        auto* strip = g.find<QLabel>("lblUploadResult");
+        EXPECT_TRUE(strip->text().startsWith(row.said)) << strip->text().toStdString();
+        const int off = std::abs(strip->palette().color(QPalette::Window).hue() - row.hue);
+        EXPECT_LT(std::min(off, 360 - off), 20);
+        if (std::string(row.name) != "success") continue;
+        EXPECT_EQ(log.phases, QStringList({"Opening Com 1 (/dev/mem1)", "Loading the image file",
+                                           "Detecting the CPU at 9600 baud", "Entering the loader (IOS)",
+                                           "Detecting the CPU at 9600 baud", "Raising the rate to 57600 baud",
+                                           "Unlocking and erasing the application block", "Sending image",
+                                           "Waiting for the checksum", "Setting the loader back to 9600 baud",
+                                           "Restarting the CPU into its application", "Sent 3000 bytes"}))
+            << log.phases.join(" | ").toStdString();
+    }
+}

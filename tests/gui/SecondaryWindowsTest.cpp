@@ -2,11 +2,13 @@
 
 #include <QAbstractButton>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QTest>
 #include <QTextBlock>
+#include <QTreeWidget>
 #include <csignal>
 #include <functional>
 
@@ -14,6 +16,7 @@
 #include "TemporaryHome.h"
 #include "emulator/model/SampleImage.h"
 #include "gui/AboutBox.h"
+#include "host/QtUploadHistory.h"
 #include "host/SignalBridge.h"
 #include "images/UploadFileSelection.h"
 
@@ -174,4 +177,21 @@ TEST(SignalBridge, ATerminationSignalOrAHangUpArrivesOnTheEventLoop) {
         GuiHarness::settle();
     }
     EXPECT_GE(calls, 1);
+}
+
+TEST(UploadHistoryWindow, UnderOptionsListsTheUploadsNewestFirstAndOpensATranscriptReadOnly) {
+    TemporaryHome home;
+    QtUploadHistory history(QString::fromStdString(home.file("state")));
+    for (const char* result : {"older", "newer"})
+        history.record({0, {}, 0, {}, {}, {}, 2, "/dev/ttyUSB0", {}, 7, {}, result}, result);
+    GuiHarness g;
+    g.window->addUploadHistory(history);
+    ASSERT_EQ(g.find<QMenu>("mnuOptions")->actions().back(), g.action("mnuUploadHistory"));
+    g.action("mnuUploadHistory")->trigger();
+    auto* list = g.window->findChild<QTreeWidget*>("lstUploads");
+    list->setCurrentItem(list->topLevelItem(1));
+    EXPECT_EQ(list->topLevelItem(0)->text(3) + list->topLevelItem(1)->text(2), "newerCom 2 (/dev/ttyUSB0)");
+    g.window->findChild<QAbstractButton*>("cmdOpenTranscript")->click();
+    auto* transcript = g.window->findChild<QPlainTextEdit*>("txtTranscript");
+    EXPECT_EQ(transcript->toPlainText() + QString::number(transcript->isReadOnly()), "older1");
 }

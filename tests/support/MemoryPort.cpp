@@ -57,6 +57,7 @@ std::string MemoryPort::read(int maxChars) {
     const size_t n = maxChars <= 0 ? input_.size() : std::min<size_t>(size_t(maxChars), input_.size());
     std::string out = input_.substr(0, n);
     input_.erase(0, n);
+    readBytes += out;
     return out;
 }
 

@@ -25,6 +25,7 @@ public:
     std::string read(int maxChars) override;
     int waiting() const override { return open_ ? int(input_.size()) : 0; }
     void setReceiveHandler(std::function<void()> handler) override { handler_ = std::move(handler); }
+    std::string deviceName(int number) const override { return "/dev/mem" + std::to_string(number); }
 
     // Called by the host's yield: takes what the device sent and raises the receive
     // notification while characters remain unread. True when anything happened.
@@ -48,6 +49,8 @@ public:
     int baud() const;
     // Every write, in order, as handed to the port.
     std::vector<std::string> writes;
+    // Every byte read, in order.
+    std::string readBytes;
     int opens = 0;
 
 private:

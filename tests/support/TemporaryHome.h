@@ -43,6 +43,7 @@ public:
         std::filesystem::create_directories(config());
         set("HOME", home());
         set("XDG_CONFIG_HOME", config());
+        unset("XDG_STATE_HOME");
         for (const char* drive : {"KELVANE_DRIVE_C", "KELVANE_DRIVE_D", "KELVANE_DRIVE_M"}) unset(drive);
     }
     ~TemporaryHome() {
