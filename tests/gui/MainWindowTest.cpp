@@ -12,6 +12,7 @@
 #include <map>
 
 #include "GuiHarness.h"
+#include "emulator/model/SampleImage.h"
 
 namespace {
 
@@ -71,19 +72,55 @@ TEST(MainWindow, MenuItemsShowTheirTicks) {
     EXPECT_EQ(g.find("txtTerminal")->palette().color(QPalette::Base), QColor(0, 0, 128));
 }
 
-TEST(MainWindow, TabMovesThroughTheVisibleControlsInTheTableOrder) {
-    GuiHarness g;
-    g.window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(g.window.get()));
-    ASSERT_EQ(focusedControl(), "cmdExitButton");
-    QStringList order;
-    for (int i = 0; i < 11; ++i) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        order << focusedControl();
+TEST(MainWindow, TabMovesThroughTheVisibleControlsInTheTableOrderAndTerminalOnTakesTheFocus) {
+    const QStringList common = {"cboPort", "cboBaud", "txtUploadPath", "cmdBrowseButton"};
+    const QStringList tail = {"cmdStartUploadButton", "cmdStopUploadButton", "chkRestarttoApp", "txtAppCheckSum",
+                              "txtFileChecksum"};
+    const std::pair<bool, QStringList> cases[] = {
+        {false, common + tail + QStringList{"txtTerminal", "cmdExitButton"}},
+        {true, common +
+                   QStringList{"optVarda", "optTessin", "optR65500", "optTarsel16", "cmdSplashButton",
+                               "cmdMagicWordButton", "cmdCheckSumtxtButton"} +
+                   tail + QStringList{"txtTerminal", "optHalcyn", "cmdConfirmationKey", "cmdExitButton"}}};
+    for (const auto& [makerSet, expected] : cases) {
+        GuiHarness g;
+        if (makerSet) QTest::keyClick(g.find("txtTerminal"), Qt::Key_F1, Qt::ShiftModifier);
+        g.window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(g.window.get()));
+        g.find("cmdExitButton")->setFocus();
+        QStringList order;
+        for (int i = 0; i < expected.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            order << focusedControl();
+        }
+        EXPECT_EQ(order.join(' ').toStdString(), expected.join(' ').toStdString());
+        // Off leaves the focus where it is; on moves it into the pane.
+        for (const auto& [item, focused] : {std::pair{"mnuTermModeOff", "cboBaud"}, {"mnuTermModeOn", "txtTerminal"}}) {
+            g.find("cboBaud")->setFocus();
+            g.action(item)->trigger();
+            EXPECT_EQ(focusedControl(), focused);
+        }
     }
-    EXPECT_EQ(order, QStringList({"cboPort", "cboBaud", "txtUploadPath", "cmdBrowseButton", "cmdStartUploadButton",
-                                  "cmdStopUploadButton", "chkRestarttoApp", "txtAppCheckSum", "txtFileChecksum",
-                                  "txtTerminal", "cmdExitButton"}));
+}
+
+TEST(MainWindow, UploadsInARowAreEachSummedOnTheirOwnAndRestartUntickedLeavesTheLoader) {
+    EnclosureConfig echoing;  // the application echoes the probe and shows no prompt
+    echoing.appPrompt = false;
+    GuiHarness g({}, echoing);
+    for (const size_t size : {3000, 5000}) {
+        const std::string image = makeSampleImage(size, true, false);
+        g.files.put("c:\\app.img", image);
+        g.ui().txtUploadPath.setText("c:\\app.img");
+        const bool restart = size == 3000;
+        if (!restart) g.find<QAbstractButton>("chkRestarttoApp")->click();
+        bool optionsLocked = false;
+        g.host.after(1'000'000, [&] { optionsLocked = !g.action("mnuOptions")->isEnabled(); });
+        g.find<QAbstractButton>("cmdStartUploadButton")->click();
+        EXPECT_EQ(g.engine->state.appExitCode, 0) << size;
+        EXPECT_EQ(g.find<QLineEdit>("txtAppCheckSum")->text().toStdString(), Enclosure::checksumOf(image));
+        EXPECT_EQ(g.device.inLoader(), !restart);
+        EXPECT_TRUE(optionsLocked && g.action("mnuOptions")->isEnabled());
+    }
 }
 
 TEST(MainWindow, EnterPressesTheFocusedButtonAndSelectorsAndThePathBoxTakeTypingThroughTheEngine) {

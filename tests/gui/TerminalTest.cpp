@@ -20,9 +20,11 @@ TEST_F(TerminalPaneWidget, TypedKeysGoToThePortOneByteEachAndAreNotShown) {
     QTest::keyClicks(pane, "IOS");
     QTest::keyClick(pane, Qt::Key_Return);
     QTest::keyClick(pane, Qt::Key_C, Qt::ControlModifier);
-    QKeyEvent euro(QEvent::KeyPress, 0, Qt::NoModifier, QString(QChar(0x20AC)));  // beyond Latin-1
-    QApplication::sendEvent(pane, &euro);
-    EXPECT_EQ(g.port.writes, (std::vector<std::string>{"I", "O", "S", "\r", "\x03"}));
+    for (char16_t c : {u'\u00FF', u'\u20AC'}) {  // the last of Latin-1, and one beyond it
+        QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString(QChar(c)));
+        QApplication::sendEvent(pane, &key);
+    }
+    EXPECT_EQ(g.port.writes, (std::vector<std::string>{"I", "O", "S", "\r", "\x03", "\xFF"}));
     EXPECT_EQ(pane->toPlainText(), "");
     EXPECT_TRUE(pane->isReadOnly());
     const QFontMetrics metrics(pane->font());
