@@ -17,7 +17,7 @@ public:
         auto it = files.find(key(path));
         if (it != files.end()) return it->second;
         // As on a disk, a missing folder (or drive) is another failure than a missing file.
-        const std::string folder = key(path.substr(0, path.find_last_of(posix ? "/" : "\\/") + 1));
+        const std::string folder = key(path.substr(0, path.find_last_of("\\/") + 1));
         const auto near = files.lower_bound(folder);
         const bool known = near != files.end() && near->first.rfind(folder, 0) == 0;
         if (known || folders.count(folder.substr(0, folder.size() - 1)))
