@@ -22,6 +22,12 @@ struct QtSerialPortTest : ::testing::Test {
     QtHost host;
     QtSerialPort port;
 
+    // Waits, within a generous bound, for what another thread does.
+    template <class Done>
+    static bool eventually(Done done) {
+        for (int i = 0; i < 3000 && !done(); ++i) std::this_thread::sleep_for(1ms);
+        return done();
+    }
     // What the device reads until tail, while the host's event loop runs.
     std::string deviceReads(const std::string& tail) {
         std::atomic<bool> done{false};
@@ -48,7 +54,7 @@ TEST_F(QtSerialPortTest, OutputLeavesAtItsRateBeforeThePortClosesOrChangesRate) 
         port.write(block);
         closing ? port.close() : port.setSettings("460800,n,8,1");
         // Whatever the host still holds goes at the rate the line now knows.
-        for (int i = 0; !closing && line.relay.hostBaud() != 460800 && i < 1000; ++i) std::this_thread::sleep_for(1ms);
+        EXPECT_TRUE(closing || eventually([&] { return line.relay.hostBaud() == 460800; }));
         const std::string arrived = deviceReads("b");
         EXPECT_TRUE(arrived == block) << arrived.size() << " of " << block.size();
         EXPECT_EQ(port.isOpen(), !closing);
@@ -99,9 +105,10 @@ TEST_F(QtSerialPortTest, EveryByteValuePassesBothWaysAtTheRateSetStaleInputIsDro
     port.setSettings("19200,n,8,1");
     // An answer to something sent before the port opened answers nothing sent after.
     ASSERT_EQ(::write(line.device.slave, "stale", 5), 5);
-    int queued = 0;
-    for (int i = 0; queued < 5 && i < 1000; ++i, std::this_thread::sleep_for(1ms)) ::ioctl(line.host.slave, FIONREAD, &queued);
-    ASSERT_EQ(queued, 5);
+    ASSERT_TRUE(eventually([&] {
+        int queued = 0;
+        return ::ioctl(line.host.slave, FIONREAD, &queued) == 0 && queued == 5;
+    }));
     line.setDeviceBaud(B19200);
     port.open();
 
