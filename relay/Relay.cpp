@@ -24,6 +24,9 @@ constexpr int64_t BatchNs = 1 * Ms;
 constexpr size_t BatchAbove = 16;
 // The rates are looked at least this often.
 constexpr int64_t RateCheckNs = 1 * Ms;
+// The kernel may pass a pseudo-terminal's characters on a little late: with each side at a
+// rate of its own, a burst ends only after this long without a character.
+constexpr int64_t QuietNs = 50 * Ms;
 
 const std::pair<speed_t, int> Rates[] = {{B1200, 1200},     {B2400, 2400},     {B4800, 4800},    {B9600, 9600},
                                          {B19200, 19200},   {B38400, 38400},   {B57600, 57600},  {B115200, 115200},
@@ -95,9 +98,15 @@ Relay::Figures Relay::stop() {
     return figures_;
 }
 
-void Relay::checkRates() {
-    noteRate(up_, true);
-    noteRate(down_, false);
+void Relay::checkRates(int64_t now) {
+    for (const auto& [d, fromHost] : {std::pair{&up_, true}, {&down_, false}}) {
+        noteRate(*d, fromHost);
+        // What comes after a pause was written after any change seen so far.
+        if (now - d->lastReadNs < (options_.ownRates ? QuietNs : 0)) continue;
+        d->burst = 0;
+        d->burstAlt = 0;
+        d->settled = d->baud.load();
+    }
     // Mirrored, the device's terminal takes a new rate once what went before has arrived.
     if (!options_.ownRates && up_.queue.empty() && down_.baud != up_.baud)
         setBaud(deviceFd_, down_.baud = up_.baud.load());
@@ -107,7 +116,7 @@ void Relay::run() {
     // Wake-ups as exact as the kernel gives them: the line's timing is what is measured.
     prctl(PR_SET_TIMERSLACK, 1UL);
     bool hostOpen = true, deviceOpen = true;
-    checkRates();
+    checkRates(MonotonicNs());
     while (!stop_) {
         int64_t now = MonotonicNs();
         const int64_t wake = std::min({wakeAt(up_), wakeAt(down_), now + RateCheckNs});
@@ -122,7 +131,7 @@ void Relay::run() {
         // A side whose far end has gone is left alone; the other goes on.
         if (p[0].revents & (POLLIN | POLLHUP | POLLERR)) hostOpen = readSide(up_, true, now);
         if (p[1].revents & (POLLIN | POLLHUP | POLLERR)) deviceOpen = readSide(down_, false, now);
-        checkRates();
+        checkRates(MonotonicNs());
         deliver(up_, false, MonotonicNs());
         deliver(down_, true, MonotonicNs());
     }
@@ -162,13 +171,9 @@ bool Relay::readSide(Direction& d, bool fromHost, int64_t now) {
     char buffer[4096];
     for (;;) {
         const ssize_t n = ::read(d.from, buffer, sizeof buffer);
-        if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
-            noteRate(d, fromHost);
-            d.burst = 0;
-            d.burstAlt = 0;
-            return true;
-        }
+        if (n < 0 && (errno == EAGAIN || errno == EINTR)) return true;
         if (n <= 0) return false;
+        d.lastReadNs = now;
         if (!fromHost && phase_ != Phase::Waiting && hostWrittenNs_ >= 0) {
             figures_.deviceMs.push_back(double(now - hostWrittenNs_) / 1e6);
             hostWrittenNs_ = -1;

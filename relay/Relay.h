@@ -20,7 +20,8 @@
 // sender's rate. A character goes at the rate its sender had when it was written: what
 // is already on the line when the rate changes keeps the old one. A pseudo-terminal does
 // not tell which came first, so the characters of a burst (read without a pause) in which
-// the rate changed are taken at either rate; mirrored, they go at the one they began with.
+// the rate changed are taken at either rate and timed at the faster; mirrored, they go at
+// the one they began with.
 //
 // It times one transfer: from the host's first character of startMarker (or its first
 // character at all) through transferChars characters, until the device's ackChars-th
@@ -57,8 +58,8 @@ public:
     Relay& operator=(const Relay&) = delete;
 
     void watch(pid_t pid) { options_.watch = pid; }
-    // The host's rate as the line last saw it.
-    int hostBaud() const { return up_.baud; }
+    // The host's rate as the line takes it for what the host writes next.
+    int hostBaud() const { return up_.settled; }
     void start();
     // Stops the line and returns what it measured.
     Figures stop();
@@ -77,13 +78,15 @@ private:
         std::atomic<int> baud{0};  // the sender's
         size_t burst = 0;          // characters read since the sender last paused
         int burstAlt = 0;          // the rate the burst began with, once it changed
+        int64_t lastReadNs = 0;
+        std::atomic<int> settled{0};  // the sender's rate for what comes after the pause
         bool blocked = false;  // the far end takes no more for now
     };
     void run();
     bool readSide(Direction& d, bool fromHost, int64_t now);  // false once its far end has gone
     void deliver(Direction& d, bool toHost, int64_t now);
     int64_t wakeAt(const Direction& d) const;
-    void checkRates();
+    void checkRates(int64_t now);
     void noteRate(Direction& d, bool fromHost);
 
     Options options_;
