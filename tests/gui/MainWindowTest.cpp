@@ -87,7 +87,7 @@ TEST(MainWindow, TabMovesThroughTheVisibleControlsInTheTableOrderAndTerminalOnTa
         if (makerSet) QTest::keyClick(g.find("txtTerminal"), Qt::Key_F1, Qt::ShiftModifier);
         g.window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(g.window.get()));
-        g.find("cmdExitButton")->setFocus();
+        ASSERT_EQ(focusedControl(), "cmdExitButton");
         QStringList order;
         for (int i = 0; i < expected.size(); ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
