@@ -26,7 +26,7 @@ constexpr size_t BatchAbove = 16;
 constexpr int64_t RateCheckNs = 1 * Ms;
 // The kernel may pass a pseudo-terminal's characters on a little late: with each side at a
 // rate of its own, a burst ends only after this long without a character.
-constexpr int64_t QuietNs = 50 * Ms;
+constexpr int64_t QuietNs = 250 * Ms;
 
 const std::pair<speed_t, int> Rates[] = {{B1200, 1200},     {B2400, 2400},     {B4800, 4800},    {B9600, 9600},
                                          {B19200, 19200},   {B38400, 38400},   {B57600, 57600},  {B115200, 115200},
@@ -155,7 +155,9 @@ void Relay::noteRate(Direction& d, bool fromHost) {
     }
     for (size_t i = from; i < d.queue.size(); ++i)
         if (!d.queue[i].alt) d.queue[i].alt = rate;
-    d.burstAlt = d.burst > 0 ? d.baud.load() : 0;
+    // And what follows soon may have been written before it.
+    d.burstAlt = d.baud.load();
+    d.lastReadNs = MonotonicNs();
     d.baud = rate;
 }
 

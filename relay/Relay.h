@@ -77,7 +77,7 @@ private:
         int64_t lineFreeNs = 0;
         std::atomic<int> baud{0};  // the sender's
         size_t burst = 0;          // characters read since the sender last paused
-        int burstAlt = 0;          // the rate the burst began with, once it changed
+        int burstAlt = 0;          // the rate before the last change, until the next pause
         int64_t lastReadNs = 0;
         std::atomic<int> settled{0};  // the sender's rate for what comes after the pause
         bool blocked = false;  // the far end takes no more for now

@@ -28,14 +28,16 @@ struct QtSerialPortTest : ::testing::Test {
         for (int i = 0; i < 3000 && !done(); ++i) std::this_thread::sleep_for(1ms);
         return done();
     }
-    // What the device reads until tail, while the host's event loop runs.
-    std::string deviceReads(const std::string& tail) {
+    // What the device reads until tail while the host does what it does, then runs its event loop.
+    template <class Host>
+    std::string deviceReads(const std::string& tail, Host hostDoes) {
         std::atomic<bool> done{false};
         std::string arrived;
         std::thread device([&] {
             arrived = ReadUntil(line.device.slave, tail, 5s);
             done = true;
         });
+        hostDoes();
         pumpUntil(host, [&] { return done.load(); }, 6000);
         device.join();
         return arrived;
@@ -51,11 +53,12 @@ TEST_F(QtSerialPortTest, OutputLeavesAtItsRateBeforeThePortClosesOrChangesRate) 
         SCOPED_TRACE(closing ? "close" : "rate change");
         port.setSettings("921600,n,8,1");
         port.open();
-        port.write(block);
-        closing ? port.close() : port.setSettings("460800,n,8,1");
-        // Whatever the host still holds goes at the rate the line now knows.
-        EXPECT_TRUE(closing || eventually([&] { return line.relay.hostBaud() == 460800; }));
-        const std::string arrived = deviceReads("b");
+        const std::string arrived = deviceReads("b", [&] {
+            port.write(block);
+            closing ? port.close() : port.setSettings("460800,n,8,1");
+            // Whatever the host still holds goes at the rate the line now knows.
+            EXPECT_TRUE(closing || eventually([&] { return line.relay.hostBaud() == 460800; }));
+        });
         EXPECT_TRUE(arrived == block) << arrived.size() << " of " << block.size();
         EXPECT_EQ(port.isOpen(), !closing);
         port.close();
@@ -112,8 +115,7 @@ TEST_F(QtSerialPortTest, EveryByteValuePassesBothWaysAtTheRateSetStaleInputIsDro
     line.setDeviceBaud(B19200);
     port.open();
 
-    port.write(all);
-    EXPECT_EQ(deviceReads(all), all);
+    EXPECT_EQ(deviceReads(all, [&] { port.write(all); }), all);
     ASSERT_EQ(::write(line.device.slave, all.data(), all.size()), 256);
     EXPECT_TRUE(pumpUntil(host, [&] { return reads.size() >= 256; }));
     EXPECT_EQ(std::accumulate(reads.begin(), reads.end(), std::string()), all);
