@@ -13,7 +13,7 @@
 #include <unistd.h>
 
 #include "app/Engine.h"
-#include "bench/support/Relay.h"
+#include "relay/Relay.h"
 #include "gui/MainWindow.h"
 #include "host/ComPortMapping.h"
 #include "gui/WidgetDialogue.h"

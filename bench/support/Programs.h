@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "bench/support/Relay.h"
+#include "relay/Relay.h"
 
 // The programs a benchmark runs: kelvane, kelvane-sim and lrzsz's sx and rx, each in a
 // folder of its own that is removed at the end.

@@ -76,7 +76,10 @@ TEST(StartUp, ColourTerminalModeAndPathsSurviveARestartOnlyTheVersionIsStoredInN
     ProgramRun r;
     r.load();
     r.engine->terminalMode.mnublackwhite_Click();
+    r.engine->terminalMode.mnuTermModeOn_Click();
+    EXPECT_EQ(r.store.text(Startup, "trmOnOff"), "True");
     r.engine->terminalMode.mnuTermModeOff_Click();
+    EXPECT_EQ(r.store.text(Startup, "trmOnOff"), "False");
     r.ui().optHalcyn.select();
     r.ui().txtUploadPath.setText("c:\\halcyn.img");
     const std::string program = "Software\\ZQ Technologies\\Utility\\Kelvane", version = program + "\\Version";
@@ -93,6 +96,13 @@ TEST(StartUp, ColourTerminalModeAndPathsSurviveARestartOnlyTheVersionIsStoredInN
     EXPECT_FALSE(r.port.isOpen());
     r.ui().optHalcyn.select();
     EXPECT_EQ(r.ui().txtUploadPath.text(), "c:\\halcyn.img");
+    // A scheme number beyond the three ticks none and leaves the pane's colours as they are.
+    for (const char* scheme : {"3", "-1"}) {
+        r.store.values[{Startup, "trmcolor"}] = SettingValue::fromText(scheme);
+        r.restart();
+        EXPECT_FALSE(r.ui().mnudefault.checked() || r.ui().mnubluewhite.checked() || r.ui().mnublackwhite.checked());
+        EXPECT_FALSE(r.ui().txtTerminal.backColor() || r.ui().txtTerminal.foreColor()) << scheme;
+    }
 
     // Settings that cannot be read end the start-up without claiming success.
     r.store.unreadable = true;

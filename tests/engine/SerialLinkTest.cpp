@@ -89,13 +89,17 @@ TEST(SendText, TerminalOffOpensThePortForAboutATenthOfASecond) {
     EXPECT_EQ(e.sent() + "|" + e.st().receiveBuffer, "X\r\n|");
 }
 
-TEST(TerminalKeys, EachKeyIsOneByteOnTheLineAndNothingGoesOutDuringAnUpload) {
+TEST(TerminalKeys, EachKeyIsOneByteOnTheLineAndNothingGoesOutWithoutAPortOrDuringAnUpload) {
     ScriptedEngine e;
     // No byte stands for the last two.
-    for (int k : {int('I'), 3, 0xAE, 0x141, -1}) e.engine->terminal.txtTerminal_KeyPress(static_cast<int16_t>(k));
+    for (int k : {int('I'), 3, 0xAE, 0xFF, 0x141, -1}) e.engine->terminal.txtTerminal_KeyPress(static_cast<int16_t>(k));
+    e.ui().cboPort.setText("None");
+    EXPECT_NO_THROW(e.engine->terminal.txtTerminal_KeyPress('n'));
+    e.ui().cboPort.setText("Com 1");
     e.uploading();
     e.engine->terminal.txtTerminal_KeyPress('x');
-    EXPECT_EQ(e.sent(), "I\x03\xAE");
+    EXPECT_EQ(e.sent(), "I\x03\xAE\xFF");
+    EXPECT_EQ(e.dialogue.shown, "");
 }
 
 TEST(Waits, MarksRoundHalvesToEvenAndPromptWaitsEndAsTheyShould) {

@@ -171,6 +171,14 @@ TEST_F(Upload, EachRunIsJudgedByAnExactChecksumComparisonThenTheLoaderIsSetBackA
     EXPECT_EQ(h->sent().rfind("X\r\nX\r\nxpy", 0), 0u) << h->sent();
 }
 
+TEST_F(Upload, ImagesOfRealisticSizesArriveWhole) {
+    for (size_t size : {256u << 10, 1u << 20, 4u << 20}) {
+        image = makeSampleImage(size, true, false);
+        EXPECT_EQ(unattended(LoaderAt57600), 0) << log();
+        EXPECT_TRUE(h->device.receivedImage() == image) << size;
+    }
+}
+
 TEST_F(Upload, TheManualViewSendsTheImageToTheLoaderAsPreparedAndRestoresAnEmptyRate) {
     interactive(LoaderAt57600);
     h->engine->lifecycle.mnuManual_Click();
@@ -291,7 +299,7 @@ TEST_F(Upload, FileAndHostProblemsEndTheRunWithTheirOwnCodesAndNeverEscapeTheCli
     const std::tuple<std::function<void()>, std::string, int, const char*> cases[] = {
         {[&] { h->ui().txtUploadPath.setText(""); }, noFile + " log: exit:7", 7, ""},
         {[&] { h->files.files.clear(); },
-         "[Kelvane: Error # 7\r\nFile Not found\r\nCheck File to Upload\r\nPath Information \r\nfile not found]"
+         "[Kelvane: Error # 7\r\nFile Not found\r\nCheck File to Upload\r\nPath Information \r\npath not found]"
          "[Kelvane: Upload Aborted] log: exit:7",
          7, "X"},  // only the abort's prod
         {[&] { h->port.busyPorts.insert(1); }, "[Kelvane: Error # 3\r\nThe Serial port is in use", 3, nullptr},
@@ -440,7 +448,12 @@ TEST_F(Upload, EveryWayAnUploadEndsIsToldInOneSentenceThatNamesItsPhasePortDevic
         {"a missing port", [&] { portFails(&MemoryPort::missingPorts); }, P::CheckingPort,
          {"Port error: Com 1 (/dev/mem1) is not there (no such device)"}},
         {"no port", [&] { unattended({}, " -s0"); }, P::StartUp, {"no port to upload to"}},
-        {"a missing file", [&] { interactive({}); h->files.files.clear(); clickStart(); }, P::LoadingFile,
+        {"a missing file", [&] {
+             interactive({});
+             h->files.files.clear();
+             h->files.addFolder("C:\\images");
+             clickStart();
+         }, P::LoadingFile,
          {"File error: C:\\images\\app.txt: file not found"}},
         {"not an image", [&] { image = "// Plain text\r\n"; unattended({}); }, P::LoadingFile,
          {"C:\\images\\app.txt is not an encoded image file", "nothing was sent to Com 1 (/dev/mem1)"}},

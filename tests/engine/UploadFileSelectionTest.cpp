@@ -23,7 +23,10 @@ TEST(UploadPath, EveryChangeTypedOrBrowsedIsStoredForTheSelectedModelAndEachMode
     ui.txtUploadPath.setText("c:\\old.img");
     h.dialogue.fileAnswer = "c:\\r6.img";
     h.engine->uploadFiles.cmdBrowseButton_Click();
-    ASSERT_EQ(h.dialogue.fileRequests.size(), 2u);
+    h.dialogue.fileAnswer.clear();  // cancelled: the path stays
+    h.engine->uploadFiles.cmdBrowseButton_Click();
+    EXPECT_EQ(ui.txtUploadPath.text(), "c:\\r6.img");
+    ASSERT_EQ(h.dialogue.fileRequests.size(), 3u);
     const FileDialogRequest& empty = h.dialogue.fileRequests[0];
     EXPECT_EQ(empty.filter + std::to_string(empty.filterIndex), "All Files (*.*)|*.*|1");
     EXPECT_EQ(empty.initialFolder + empty.fileName, "M:\\Development\\Code\\R6MQ\\CPU\\App\\");
@@ -35,7 +38,7 @@ TEST(UploadPath, EveryChangeTypedOrBrowsedIsStoredForTheSelectedModelAndEachMode
     EXPECT_EQ(h.store.values.count({SettingsKey, "VardaFilePath"}), 0u);
     h.st().uploadBusy = true;  // no dialog while an upload runs
     h.engine->uploadFiles.cmdBrowseButton_Click();
-    EXPECT_EQ(h.dialogue.fileRequests.size(), 2u);
+    EXPECT_EQ(h.dialogue.fileRequests.size(), 3u);
 }
 
 TEST(ChecksumViewer, ShowsEachModelsOwnFileUnderItsCaptionOrTheTwoLineMessage) {
@@ -57,14 +60,17 @@ TEST(ChecksumViewer, ShowsEachModelsOwnFileUnderItsCaptionOrTheTwoLineMessage) {
     }
     EXPECT_EQ(h.dialogue.shown, "");
 
-    // Halcyn's file is missing; then no model is selected at all.
+    // Halcyn's folder is missing, Tarsel-16's file, then no model is selected at all.
     h.dialogue.viewerOpen = false;
-    h.ui().optHalcyn.select();
+    h.files.addFolder("M:\\Development\\Code\\Tarsel16\\CPU\\App");
+    for (Control* option : {&h.ui().optHalcyn, &h.ui().optTarsel16}) {
+        option->select();
+        h.engine->checksumViewer.cmdCheckSumtxtButton_Click();
+    }
+    h.ui().optTarsel16.setChecked(false);
     h.engine->checksumViewer.cmdCheckSumtxtButton_Click();
-    h.ui().optHalcyn.setChecked(false);
-    h.engine->checksumViewer.cmdCheckSumtxtButton_Click();
-    EXPECT_EQ(h.dialogue.shown, "[Kelvane: File Not found\r\nCheck Network Connection]"
-                                  "[Kelvane: File Not found\r\nCheck Network Connection]");
+    const std::string missing = "[Kelvane: File Not found\r\nCheck Network Connection]";
+    EXPECT_EQ(h.dialogue.shown, missing + missing + missing);
     EXPECT_FALSE(h.dialogue.viewerOpen);
 }
 

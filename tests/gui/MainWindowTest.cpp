@@ -75,25 +75,31 @@ TEST(MainWindow, MenuItemsShowTheirTicks) {
     EXPECT_EQ(g.find("txtTerminal")->palette().color(QPalette::Base), QColor(0, 0, 128));
 }
 
-TEST(MainWindow, TabMovesThroughTheVisibleControlsInTheTableOrderWithTheModelsAsOneStop) {
+TEST(MainWindow, TabMovesThroughTheVisibleControlsInTheTableOrderWithTheModelsAsOneStopAndTerminalOnTakesTheFocus) {
     const QStringList head{"cboPort", "cboBaud", "txtUploadPath", "cmdBrowseButton"};
     const QStringList tail{"cmdStartUploadButton", "cmdStopUploadButton", "chkRestarttoApp", "txtAppCheckSum",
                            "txtFileChecksum", "txtTerminal"};
     const QStringList maker{"optTessin", "cmdSplashButton", "cmdMagicWordButton", "cmdCheckSumtxtButton"};
     for (const bool makerSet : {false, true}) {
         GuiHarness g;
-        if (makerSet) g.engine->makerOnly.ShowZqOnlyControls();
+        if (makerSet) QTest::keyClick(g.find("txtTerminal"), Qt::Key_F1, Qt::ShiftModifier);
         const QStringList expected = makerSet ? head + maker + tail + QStringList{"cmdConfirmationKey", "cmdExitButton"}
                                               : head + tail + QStringList{"cmdExitButton"};
         g.window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(g.window.get()));
-        g.find("cmdExitButton")->setFocus();
+        ASSERT_EQ(focusedControl(), "cmdExitButton");
         QStringList order;
         while (order.size() < expected.size()) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             order << focusedControl();
         }
         EXPECT_EQ(order, expected);
+        // Off leaves the focus where it is; on moves it into the pane.
+        for (const auto& [item, focused] : {std::pair{"mnuTermModeOff", "cboBaud"}, {"mnuTermModeOn", "txtTerminal"}}) {
+            g.find("cboBaud")->setFocus();
+            g.action(item)->trigger();
+            EXPECT_EQ(focusedControl(), focused);
+        }
         if (!makerSet) continue;
         g.find("optTessin")->setFocus();
         // The arrows move round the models and select as they go; Tab then stops at the new one.
@@ -180,6 +186,26 @@ TEST(MainWindow, ThePathBoxOffersTheLastFilesOfEachModelNewestFirst) {
     menu->actions().at(4)->trigger();  // a Browse choice
     EXPECT_EQ(g.store.text(Settings::SettingsKey, "VardaFilePath"), used[4]);
     EXPECT_EQ(g.ui().txtUploadPath.entries().front(), used[4]);
+}
+
+TEST(MainWindow, UploadsInARowAreEachSummedOnTheirOwnAndRestartUntickedLeavesTheLoader) {
+    EnclosureConfig echoing;  // the application echoes the probe and shows no prompt
+    echoing.appPrompt = false;
+    GuiHarness g({}, echoing);
+    for (const size_t size : {3000, 5000}) {
+        const std::string image = makeSampleImage(size, true, false);
+        g.files.put("c:\\app.img", image);
+        g.ui().txtUploadPath.setText("c:\\app.img");
+        const bool restart = size == 3000;
+        if (!restart) g.find<QAbstractButton>("chkRestarttoApp")->click();
+        bool optionsLocked = false;
+        g.host.after(1'000'000, [&] { optionsLocked = !g.action("mnuOptions")->isEnabled(); });
+        g.find<QAbstractButton>("cmdStartUploadButton")->click();
+        EXPECT_EQ(g.engine->state.appExitCode, 0) << size;
+        EXPECT_EQ(g.find<QLineEdit>("txtAppCheckSum")->text().toStdString(), Enclosure::checksumOf(image));
+        EXPECT_EQ(g.device.inLoader(), !restart);
+        EXPECT_TRUE(optionsLocked && g.action("mnuOptions")->isEnabled());
+    }
 }
 
 TEST(MainWindow, EnterPressesTheFocusedButtonAndSelectorsAndThePathBoxTakeTypingThroughTheEngine) {

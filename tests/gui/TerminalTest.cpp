@@ -21,8 +21,10 @@ TEST_F(TerminalPaneWidget, TypedKeysGoToThePortOneByteEachAndAreNotShown) {
     QTest::keyClicks(pane, "IOS");
     QTest::keyClick(pane, Qt::Key_Return);
     QTest::keyClick(pane, Qt::Key_C, Qt::ControlModifier);
-    QKeyEvent euro(QEvent::KeyPress, 0, Qt::NoModifier, QString(QChar(0x20AC)));  // beyond Latin-1
-    QApplication::sendEvent(pane, &euro);
+    for (char16_t c : {u'\u00FF', u'\u20AC'}) {  // the last of Latin-1, and one beyond it
+        QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString(QChar(c)));
+        QApplication::sendEvent(pane, &key);
+    }
     // Keys without a character of their own, whatever text the platform gives them.
     for (const auto& [key, text] : {std::pair{Qt::Key_Delete, "\x7f"}, {Qt::Key_Insert, ""}, {Qt::Key_F5, ""},
                                     {Qt::Key_Left, ""}, {Qt::Key_Down, ""}}) {
@@ -30,7 +32,7 @@ TEST_F(TerminalPaneWidget, TypedKeysGoToThePortOneByteEachAndAreNotShown) {
         QApplication::sendEvent(pane, &press);
     }
     QTest::keyClick(pane, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(g.port.writes, (std::vector<std::string>{"I", "O", "S", "\r", "\x03"}));
+    EXPECT_EQ(g.port.writes, (std::vector<std::string>{"I", "O", "S", "\r", "\x03", "\xFF"}));
     EXPECT_EQ(pane->toPlainText(), "");
 
     // With text selected, Ctrl+C copies it and sends nothing.

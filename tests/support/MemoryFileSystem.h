@@ -15,8 +15,14 @@ public:
     bool posixPaths() const override { return posix; }
     std::string readAll(const std::string& path) override {
         auto it = files.find(key(path));
-        if (it == files.end()) throw HostError(ErrorNumber::FileNotFound, "file not found");
-        return it->second;
+        if (it != files.end()) return it->second;
+        // As on a disk, a missing folder (or drive) is another failure than a missing file.
+        const std::string folder = key(path.substr(0, path.find_last_of("\\/") + 1));
+        const auto near = files.lower_bound(folder);
+        const bool known = near != files.end() && near->first.rfind(folder, 0) == 0;
+        if (known || folders.count(folder.substr(0, folder.size() - 1)))
+            throw HostError(ErrorNumber::FileNotFound, "file not found");
+        throw HostError(ErrorNumber::PathNotFound, "path not found");
     }
     Head readHead(const std::string& path, size_t bytes) override {
         const std::string all = readAll(path);

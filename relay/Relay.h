@@ -11,11 +11,17 @@
 
 // A serial line between two programs, played by two pseudo-terminal ends: the host's
 // (the master of the terminal whose other end the host opens as its port) and the
-// device's. Paced, it delivers characters no faster than the rate the host has set on
-// its port (10 bits a character) and lets the device answer no sooner than a
-// turnaround after the host's last character reached it; unpaced, it passes every
-// character on as soon as it is read. It mirrors the host's rate onto the device's
-// terminal, as a line would make a device at the wrong rate see garbage.
+// device's. Paced, it delivers characters no faster than their sender's rate (10 bits a
+// character) and lets the device answer no sooner than a turnaround after the host's
+// last character reached it; unpaced, it passes every character on as soon as it is
+// read. It mirrors the host's rate onto the device's terminal, as a line would make a
+// device at the wrong rate see garbage; or, with ownRates, each side keeps the rate it
+// sets and a character is made out as the receiver's UART makes out one sent at the
+// sender's rate. A character goes at the rate its sender had when it was written: what
+// is already on the line when the rate changes keeps the old one. A pseudo-terminal does
+// not tell which came first, so the characters of a burst (read without a pause) in which
+// the rate changed are taken at either rate and timed at the faster; mirrored, they go at
+// the one they began with.
 //
 // It times one transfer: from the host's first character of startMarker (or its first
 // character at all) through transferChars characters, until the device's ackChars-th
@@ -31,6 +37,7 @@ public:
         size_t transferChars = 0;
         int ackChars = 0;
         pid_t watch = 0;  // whose CPU time to read at the transfer's start and end
+        bool ownRates = false;
     };
     struct Figures {
         bool complete = false;
@@ -51,6 +58,8 @@ public:
     Relay& operator=(const Relay&) = delete;
 
     void watch(pid_t pid) { options_.watch = pid; }
+    // The host's rate as the line takes it for what the host writes next.
+    int hostBaud() const { return up_.settled; }
     void start();
     // Stops the line and returns what it measured.
     Figures stop();
@@ -58,16 +67,27 @@ public:
 private:
     struct Direction {
         int from, to;
-        std::deque<std::pair<char, int64_t>> queue;  // character, the time its last bit arrives
+        struct Sent {
+            char c;
+            int64_t due;  // when its last bit arrives
+            int baud;     // its sender's
+            int alt;      // the rate it may have gone at instead, or 0
+        };
+        std::deque<Sent> queue;
         int64_t lineFreeNs = 0;
+        std::atomic<int> baud{0};  // the sender's
+        size_t burst = 0;          // characters read since the sender last paused
+        int burstAlt = 0;          // the rate before the last change, until the next pause
+        int64_t lastReadNs = 0;
+        std::atomic<int> settled{0};  // the sender's rate for what comes after the pause
         bool blocked = false;  // the far end takes no more for now
     };
     void run();
     bool readSide(Direction& d, bool fromHost, int64_t now);  // false once its far end has gone
     void deliver(Direction& d, bool toHost, int64_t now);
     int64_t wakeAt(const Direction& d) const;
-    void mirrorRate();
-    double charNs() const;
+    void checkRates(int64_t now);
+    void noteRate(Direction& d, bool fromHost);
 
     Options options_;
     int hostFd_, deviceFd_;
@@ -75,7 +95,6 @@ private:
     std::thread thread_;
     std::atomic<bool> stop_{false};
 
-    int baud_ = 0;
     int64_t hostLastDeliveredNs_ = 0;
     std::string markerTail_;
     enum class Phase { Waiting, Transfer, Acknowledge, Done } phase_ = Phase::Waiting;

@@ -1,4 +1,4 @@
-#include "bench/support/Relay.h"
+#include "relay/Relay.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -13,6 +13,8 @@
 #include <cstdio>
 #include <ctime>
 
+#include "emulator/model/Uart.h"
+
 namespace {
 
 constexpr int64_t Ms = 1000000;
@@ -20,11 +22,15 @@ constexpr int64_t Ms = 1000000;
 // burst, which is what the far end waits for, goes at its time.
 constexpr int64_t BatchNs = 1 * Ms;
 constexpr size_t BatchAbove = 16;
-// The host's rate is looked at least this often.
-constexpr int64_t RateCheckNs = 2 * Ms;
+// The rates are looked at least this often.
+constexpr int64_t RateCheckNs = 1 * Ms;
+// The kernel may pass a pseudo-terminal's characters on a little late: with each side at a
+// rate of its own, a burst ends only after this long without a character.
+constexpr int64_t QuietNs = 250 * Ms;
 
-const std::pair<speed_t, int> Rates[] = {{B1200, 1200},   {B2400, 2400},   {B4800, 4800},    {B9600, 9600},
-                                         {B19200, 19200}, {B38400, 38400}, {B57600, 57600}, {B115200, 115200}};
+const std::pair<speed_t, int> Rates[] = {{B1200, 1200},     {B2400, 2400},     {B4800, 4800},    {B9600, 9600},
+                                         {B19200, 19200},   {B38400, 38400},   {B57600, 57600},  {B115200, 115200},
+                                         {B230400, 230400}, {B460800, 460800}, {B921600, 921600}};
 
 int baudOf(int fd) {
     termios t{};
@@ -92,27 +98,28 @@ Relay::Figures Relay::stop() {
     return figures_;
 }
 
-double Relay::charNs() const { return baud_ > 0 ? 1e10 / baud_ : 0; }
-
-void Relay::mirrorRate() {
-    const int baud = baudOf(hostFd_);
-    if (baud == baud_) return;
-    baud_ = baud;
-    setBaud(deviceFd_, baud);
+void Relay::checkRates(int64_t now) {
+    for (const auto& [d, fromHost] : {std::pair{&up_, true}, {&down_, false}}) {
+        noteRate(*d, fromHost);
+        // What comes after a pause was written after any change seen so far.
+        if (now - d->lastReadNs < (options_.ownRates ? QuietNs : 0)) continue;
+        d->burst = 0;
+        d->burstAlt = 0;
+        d->settled = d->baud.load();
+    }
+    // Mirrored, the device's terminal takes a new rate once what went before has arrived.
+    if (!options_.ownRates && up_.queue.empty() && down_.baud != up_.baud)
+        setBaud(deviceFd_, down_.baud = up_.baud.load());
 }
 
 void Relay::run() {
     // Wake-ups as exact as the kernel gives them: the line's timing is what is measured.
     prctl(PR_SET_TIMERSLACK, 1UL);
-    int64_t rateCheckedNs = 0;
     bool hostOpen = true, deviceOpen = true;
+    checkRates(MonotonicNs());
     while (!stop_) {
         int64_t now = MonotonicNs();
-        if (now - rateCheckedNs >= RateCheckNs) {
-            mirrorRate();
-            rateCheckedNs = now;
-        }
-        const int64_t wake = std::min({wakeAt(up_), wakeAt(down_), rateCheckedNs + RateCheckNs});
+        const int64_t wake = std::min({wakeAt(up_), wakeAt(down_), now + RateCheckNs});
         pollfd p[2] = {{hostOpen ? hostFd_ : -1, short(POLLIN | (down_.blocked ? POLLOUT : 0)), 0},
                        {deviceOpen ? deviceFd_ : -1, short(POLLIN | (up_.blocked ? POLLOUT : 0)), 0}};
         const int64_t waitNs = std::max<int64_t>(0, wake - now);
@@ -122,11 +129,9 @@ void Relay::run() {
         if (p[0].revents & POLLOUT) down_.blocked = false;
         if (p[1].revents & POLLOUT) up_.blocked = false;
         // A side whose far end has gone is left alone; the other goes on.
-        if (p[0].revents & (POLLIN | POLLHUP | POLLERR)) {
-            mirrorRate();  // characters already written went at the rate now set
-            hostOpen = readSide(up_, true, now);
-        }
+        if (p[0].revents & (POLLIN | POLLHUP | POLLERR)) hostOpen = readSide(up_, true, now);
         if (p[1].revents & (POLLIN | POLLHUP | POLLERR)) deviceOpen = readSide(down_, false, now);
+        checkRates(MonotonicNs());
         deliver(up_, false, MonotonicNs());
         deliver(down_, true, MonotonicNs());
     }
@@ -136,12 +141,32 @@ void Relay::run() {
     }
 }
 
+void Relay::noteRate(Direction& d, bool fromHost) {
+    const int rate = fromHost ? baudOf(hostFd_) : options_.ownRates ? baudOf(deviceFd_) : d.baud.load();
+    if (rate == d.baud) return;
+    // The burst so far may have gone at the new rate: it is taken at either, and timed at
+    // the faster.
+    const size_t from = d.queue.size() - std::min(d.burst, d.queue.size());
+    if (from < d.queue.size() && options_.paced && rate > d.baud) {
+        const Direction::Sent& first = d.queue[from];
+        int64_t end = first.due - (first.baud > 0 ? int64_t(1e10 / first.baud) : 0);
+        for (size_t i = from; i < d.queue.size(); ++i) d.queue[i].due = end += int64_t(1e10 / rate);
+        d.lineFreeNs = end;
+    }
+    for (size_t i = from; i < d.queue.size(); ++i)
+        if (!d.queue[i].alt) d.queue[i].alt = rate;
+    // And what follows soon may have been written before it.
+    d.burstAlt = d.baud.load();
+    d.lastReadNs = MonotonicNs();
+    d.baud = rate;
+}
+
 int64_t Relay::wakeAt(const Direction& d) const {
     if (d.queue.empty() || d.blocked) return INT64_MAX;
     if (!options_.paced) return 0;
-    const int64_t head = d.queue.front().second;
+    const int64_t head = d.queue.front().due;
     if (d.queue.size() <= BatchAbove) return head;
-    return std::min(head + BatchNs, d.queue.back().second);
+    return std::min(head + BatchNs, d.queue.back().due);
 }
 
 bool Relay::readSide(Direction& d, bool fromHost, int64_t now) {
@@ -150,6 +175,7 @@ bool Relay::readSide(Direction& d, bool fromHost, int64_t now) {
         const ssize_t n = ::read(d.from, buffer, sizeof buffer);
         if (n < 0 && (errno == EAGAIN || errno == EINTR)) return true;
         if (n <= 0) return false;
+        d.lastReadNs = now;
         if (!fromHost && phase_ != Phase::Waiting && hostWrittenNs_ >= 0) {
             figures_.deviceMs.push_back(double(now - hostWrittenNs_) / 1e6);
             hostWrittenNs_ = -1;
@@ -158,14 +184,15 @@ bool Relay::readSide(Direction& d, bool fromHost, int64_t now) {
             figures_.reactionsMs.push_back(double(now - ackNs_) / 1e6);
             ackNs_ = -1;
         }
-        const bool paced = options_.paced && baud_ > 0;
-        const int64_t charTime = paced ? int64_t(charNs()) : 0;
+        const int baud = d.baud, fastest = std::max(baud, d.burstAlt);  // a burst in doubt goes at the faster
+        const bool paced = options_.paced && baud > 0;
+        const int64_t charTime = paced ? int64_t(1e10 / fastest) : 0;
         for (ssize_t i = 0; i < n; ++i) {
             int64_t begin = std::max(now, d.lineFreeNs);
             if (paced && !fromHost) begin = std::max(begin, hostLastDeliveredNs_ + int64_t(options_.turnaroundMs * Ms));
             const int64_t due = begin + charTime;
             if (paced) d.lineFreeNs = due;
-            d.queue.emplace_back(buffer[i], due);
+            d.queue.push_back({buffer[i], due, baud, d.burstAlt});
             if (!fromHost) continue;
 
             // The transfer's timing, in the line's time.
@@ -182,7 +209,7 @@ bool Relay::readSide(Direction& d, bool fromHost, int64_t now) {
                     const size_t back = marker.empty() ? 0 : marker.size() - 1;
                     startNs_ = begin - int64_t(back) * charTime;
                     transferred_ = back;
-                    figures_.baud = baud_;
+                    figures_.baud = baud;
                     if (options_.watch > 0) cpuStartS_ = ProcessCpuSeconds(options_.watch);
                     figures_.startNs = startNs_;
                     figures_.startCpuSeconds = cpuStartS_;
@@ -193,21 +220,35 @@ bool Relay::readSide(Direction& d, bool fromHost, int64_t now) {
                 lastImageDueNs_ = due;
             }
         }
+        d.burst += size_t(n);
+        noteRate(d, fromHost);
     }
 }
 
 void Relay::deliver(Direction& d, bool toHost, int64_t now) {
+    // The characters due, as the receiver makes them out; one write for those of one rate.
+    const int receiver = toHost ? up_.baud : down_.baud;
     std::string out;
-    for (const auto& [c, due] : d.queue) {
-        if (options_.paced && due > now) break;
-        out += c;
+    std::vector<size_t> ends;  // where each character's bytes end in out
+    for (const Direction::Sent& s : d.queue) {
+        if ((options_.paced && s.due > now) || s.baud != d.queue.front().baud) break;
+        if (!options_.ownRates || s.baud == receiver || s.alt == receiver) out += s.c;
+        else if (s.baud > 0 && receiver > 0)
+            for (const uart::Received& r : uart::reframe(std::string(1, s.c), s.baud, receiver)) out += char(r.byte);
+        ends.push_back(out.size());
     }
-    if (out.empty()) return;
-    const ssize_t n = ::write(d.to, out.data(), out.size());
+    if (ends.empty()) return;
+    if (!options_.ownRates && !toHost && d.queue.front().baud != down_.baud)
+        setBaud(deviceFd_, down_.baud = d.queue.front().baud);
+    const ssize_t n = out.empty() ? 0 : ::write(d.to, out.data(), out.size());
     d.blocked = n < ssize_t(out.size());
-    if (n <= 0) return;
-    for (ssize_t i = 0; i < n; ++i) {
-        const int64_t due = d.queue.front().second;
+    if (n < 0) return;
+    // A garbled character cut by a short write loses the rest of its bytes.
+    size_t done = 0;
+    for (size_t start = 0; done < ends.size(); start = ends[done++])
+        if (start >= size_t(n) && ends[done] != start) break;
+    for (size_t i = 0; i < done; ++i) {
+        const int64_t due = d.queue.front().due;
         d.queue.pop_front();
         if (!toHost) {
             if (d.queue.empty()) hostWrittenNs_ = now;
