@@ -24,9 +24,9 @@ constexpr int64_t BatchNs = 1 * Ms;
 constexpr size_t BatchAbove = 16;
 // The rates are looked at least this often.
 constexpr int64_t RateCheckNs = 1 * Ms;
-// The kernel may pass a pseudo-terminal's characters on a little late: with each side at a
-// rate of its own, a burst ends only after this long without a character.
-constexpr int64_t QuietNs = 250 * Ms;
+// The kernel may pass a pseudo-terminal's characters on late, by much more on a busy machine:
+// with each side at a rate of its own, a burst ends only after this long without a character.
+constexpr int64_t QuietNs = 1000 * Ms;
 
 const std::pair<speed_t, int> Rates[] = {{B1200, 1200},     {B2400, 2400},     {B4800, 4800},    {B9600, 9600},
                                          {B19200, 19200},   {B38400, 38400},   {B57600, 57600},  {B115200, 115200},
