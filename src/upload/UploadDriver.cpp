@@ -172,8 +172,9 @@ void UploadDriver::RunUpload() {
     k_.recentFiles.Remember(s.uploadPath);
 
     k_.image.GetImageChecksum();
+    // Fixed from here on: the history keeps it whatever the upload comes to.
+    result.Checksums(ui.txtFileChecksum.text(), {});
     if (s.stopRequested) {
-        result.Checksums(ui.txtFileChecksum.text(), {});
         result.End(Ending::ArgumentMismatch);
         // The stop request stays set until the next upload starts.
         stop.AbortUpload();
