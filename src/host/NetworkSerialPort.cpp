@@ -140,18 +140,27 @@ void NetworkSerialPort::failOpen(const std::string& reason) {
 }
 
 void NetworkSerialPort::connectTo(const NetworkAddress& address) {
-    address_ = address;
-    codec_ = TelnetCodec();
-    applied_.reset();
-    greetingText_.clear();
-    const QString why = connectWithin(socket_, address, ConnectLimitMs);
-    if (!why.isEmpty()) failOpen(text(address.url + QStringLiteral(": ") + why));
-    // Acknowledgements are a byte or two: they must not wait for more to send.
-    socket_.setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    if (address.kind == NetworkAddress::Kind::Rfc2217)
-        socket_.write(QByteArray::fromStdString(codec_.greeting()));
-    else if (socket_.waitForDisconnected(RefusalWaitMs))
-        refused();
+    QElapsedTimer trying;
+    trying.start();
+    for (;;) {
+        address_ = address;
+        codec_ = TelnetCodec();
+        applied_.reset();
+        greetingText_.clear();
+        const QString why = connectWithin(socket_, address, ConnectLimitMs);
+        if (!why.isEmpty()) failOpen(text(address.url + QStringLiteral(": ") + why));
+        // Acknowledgements are a byte or two: they must not wait for more to send.
+        socket_.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        if (address.kind == NetworkAddress::Kind::Rfc2217) {
+            socket_.write(QByteArray::fromStdString(codec_.greeting()));
+            return;
+        }
+        if (!socket_.waitForDisconnected(RefusalWaitMs)) return;
+        take(socket_.readAll());
+        if (!spoken(greetingText_).isEmpty() || trying.hasExpired(SilentRefusalRetryMs)) refused();
+        socket_.abort();
+        std::this_thread::sleep_for(std::chrono::milliseconds(RetryPauseMs));
+    }
 }
 
 void NetworkSerialPort::refused() {

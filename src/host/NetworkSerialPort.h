@@ -40,6 +40,10 @@ public:
     // A server that refuses a client says so and hangs up at once; a raw TCP line, which has
     // no answer to wait for, is given this long to do it.
     static constexpr int RefusalWaitMs = 150;
+    // A server still letting go of the last connection hangs up on the next one at once and
+    // without a word; it is tried again for this long before the port counts as in use.
+    static constexpr int SilentRefusalRetryMs = 2000;
+    static constexpr int RetryPauseMs = 100;
     static constexpr size_t KeptGreetingChars = 512;
     // The rate a raw TCP line must run at: the rate of the transfer.
     static constexpr int RawTcpBaud = 57600;
